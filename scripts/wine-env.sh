@@ -1,0 +1,304 @@
+# Helpers for running Tavrin's Windows builds under Wine on an X server, for
+# tests and for looking at the program by hand. Source it from bash:
+#
+#   source scripts/wine-env.sh
+#   tavrin_xvfb_start 1920x1080            # only starts one when $DISPLAY is unusable
+#   tavrin_wine_prefix "$build" 1920 1080  # exports WINEPREFIX & co, creates it once
+#   TAVRIN_AUDIO_FILE=$build/out.raw tavrin_wine_run "$build/Tavrin.exe" --flag; rc=$?
+#   tavrin_wine_stop
+#   tavrin_xvfb_stop
+#
+# Everything Wine, fontconfig and ALSA write goes below BUILD_DIR/wine, never
+# into $HOME: the prefix is booted with HOME pointing there, so the "Documents"
+# and "Desktop" links inside it lead into the build folder too.
+#
+# Sound: the default ALSA device is a file plugin. Whatever a program plays is
+# written as raw samples (the format the program's stream was opened with,
+# after Wine's mixer: see tavrin_wine_prefix) to the file named by
+# TAVRIN_AUDIO_FILE when the Wine process starts (/dev/null if unset).
+#
+# The functions return non-zero on failure instead of exiting, so they behave
+# the same under `set -e` and in an interactive shell.
+
+TAVRIN_WINE_ENV_SCRIPT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Bump when the prefix settings below change: existing prefixes then get the
+# registry and config files applied again on their next use.
+TAVRIN_PREFIX_VERSION=1
+
+# Says (by exit status) whether an X server has to be started: yes when
+# DISPLAY is empty or nothing answers on it.
+tavrin_need_xvfb() {
+  [ -z "${DISPLAY:-}" ] && return 0
+  xdpyinfo >/dev/null 2>&1 && return 1
+  return 0
+}
+
+# tavrin_xvfb_start WIDTHxHEIGHT [LOG_DIR]
+# Starts Xvfb (24-bit) on the first free display of :91..:99 and exports
+# DISPLAY, unless a usable DISPLAY is already set, which is then left alone.
+tavrin_xvfb_start() {
+  local size=${1:?usage: tavrin_xvfb_start WIDTHxHEIGHT [LOG_DIR]}
+  local logdir=${2:-${TAVRIN_BUILD_DIR:-/tmp}}
+  if ! tavrin_need_xvfb; then
+    return 0
+  fi
+  if [[ ! $size =~ ^[0-9]+x[0-9]+$ ]]; then
+    echo "tavrin_xvfb_start: size must look like 1920x1080, not '$size'" >&2
+    return 2
+  fi
+  mkdir -p "$logdir"
+  local n pid i
+  for n in 91 92 93 94 95 96 97 98 99; do
+    # A lock file without a live owner is left over from a killed server; a
+    # socket alone can belong to a server in another mount namespace, so skip it.
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      continue
+    fi
+    if [ -e "/tmp/.X$n-lock" ]; then
+      pid=$(tr -dc 0-9 <"/tmp/.X$n-lock" 2>/dev/null || true)
+      if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        continue
+      fi
+      rm -f "/tmp/.X$n-lock"
+    fi
+    # -nolisten tcp: nothing outside this machine needs to reach the server.
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset \
+      </dev/null >"$logdir/xvfb-$n.log" 2>&1 &
+    pid=$!
+    for i in $(seq 1 100); do
+      if ! kill -0 "$pid" 2>/dev/null; then
+        break # lost the race for this display number, or failed; try the next
+      fi
+      if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        TAVRIN_XVFB_PID=$pid
+        TAVRIN_XVFB_OLD_DISPLAY=${DISPLAY-}
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.05
+    done
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  echo "tavrin_xvfb_start: could not start Xvfb on :91..:99 (logs in $logdir)" >&2
+  return 1
+}
+
+# Stops the Xvfb that tavrin_xvfb_start started (if it started one) and puts
+# DISPLAY back. Stop Wine first: its desktop window lives on this server.
+tavrin_xvfb_stop() {
+  [ -n "${TAVRIN_XVFB_PID:-}" ] || return 0
+  kill "$TAVRIN_XVFB_PID" 2>/dev/null || true
+  wait "$TAVRIN_XVFB_PID" 2>/dev/null || true
+  unset TAVRIN_XVFB_PID
+  if [ -n "${TAVRIN_XVFB_OLD_DISPLAY:-}" ]; then
+    export DISPLAY=$TAVRIN_XVFB_OLD_DISPLAY
+  else
+    unset DISPLAY
+  fi
+  unset TAVRIN_XVFB_OLD_DISPLAY
+}
+
+# Writes a string as the hex(7) (REG_MULTI_SZ) body of a .reg line: each item
+# UTF-16LE, NUL-terminated, plus the closing empty item.
+_tavrin_reg_multi_sz() {
+  local item out=""
+  for item in "$@"; do
+    out+=$(printf '%s' "$item" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',')
+    out+="00,00,"
+  done
+  out+="00,00"
+  printf '%s' "${out#,}"
+}
+
+# The settings each prefix gets. Some of them explained:
+# - Explorer\Desktop: every program opens inside one virtual desktop of the
+#   prefix's size, like a real screen of that resolution, and the `wine`
+#   command still returns the program's exit code (unlike `wine explorer /desktop=`).
+# - FontLink\SystemLink: the GUI fonts fall back to WenQuanYi Micro Hei for
+#   characters they lack, so Chinese text is drawn instead of boxes.
+# - Fonts\Replacements: programs that ask for a Chinese Windows font by name
+#   get the same face.
+# - Drivers\Audio=alsa: the ALSA file device below; pulseaudio is not there.
+# - WineDbg\ShowCrashDialog=0: a crashing test program must end, not wait
+#   for someone to close a dialog.
+_tavrin_write_prefix_reg() {
+  local reg=$1 width=$2 height=$3 font_file=$4 font_face=$5
+  local link
+  link=$(_tavrin_reg_multi_sz "$font_file,$font_face")
+  {
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%sx%s"\r\n\r\n' "$width" "$height"
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Audio"="alsa"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    local f
+    for f in SimSun NSimSun SimHei "Microsoft YaHei" "Microsoft YaHei UI" "Microsoft JhengHei" PMingLiU MingLiU; do
+      printf '"%s"="%s"\r\n' "$f" "$font_face"
+    done
+    printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+    for f in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI" Arial \
+      "Times New Roman" "Courier New" Verdana "Lucida Sans Unicode" SimSun; do
+      printf '"%s"=hex(7):%s\r\n' "$f" "$link"
+    done
+    printf '\r\n'
+  } >"$reg"
+}
+
+# The default ALSA PCM: a file plugin in front of the null device. ALSA reads
+# this instead of /usr/share/alsa/alsa.conf (ALSA_CONFIG_PATH), so neither the
+# machine's nor the user's sound setup plays a part.
+_tavrin_write_asound_conf() {
+  cat >"$1" <<'EOF'
+pcm.null {
+  type null
+}
+pcm.!default {
+  type file
+  slave.pcm "null"
+  file {
+    @func getenv
+    vars [ TAVRIN_AUDIO_FILE ]
+    default "/dev/null"
+  }
+  format "raw"
+  perm 0644
+}
+EOF
+}
+
+# tavrin_wine_prefix BUILD_DIR WIDTH HEIGHT
+# Exports the Wine environment for a prefix whose virtual desktop is
+# WIDTHxHEIGHT (BUILD_DIR/wine/prefix-WIDTHxHEIGHT) and creates it the first
+# time. Takes ~15 s once; later calls only export variables.
+tavrin_wine_prefix() {
+  local build=${1:?usage: tavrin_wine_prefix BUILD_DIR WIDTH HEIGHT}
+  local width=${2:?usage: tavrin_wine_prefix BUILD_DIR WIDTH HEIGHT}
+  local height=${3:?usage: tavrin_wine_prefix BUILD_DIR WIDTH HEIGHT}
+  mkdir -p "$build/wine" || return 1
+  build=$(cd "$build" && pwd)
+  local wdir=$build/wine
+  local prefix=$wdir/prefix-${width}x${height}
+
+  export TAVRIN_BUILD_DIR=$build
+  export TAVRIN_WINE_DIR=$wdir
+  export TAVRIN_WINE_HOME=$wdir/home
+  export TAVRIN_WINE_LOGS=$wdir/logs
+  export WINEPREFIX=$prefix
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  # Mono and Gecko would each pop up an installer that wants the internet;
+  # winemenubuilder would write menu entries and file types into $HOME.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export LANG=C.UTF-8 LC_ALL=C.UTF-8
+  export ALSA_CONFIG_PATH=$wdir/asound.conf
+  # fontconfig (used by Wine for the font list) keeps its cache here.
+  export XDG_CACHE_HOME=$wdir/xdg/cache XDG_CONFIG_HOME=$wdir/xdg/config XDG_DATA_HOME=$wdir/xdg/data
+
+  local stamp=$prefix/.tavrin-prefix
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$TAVRIN_PREFIX_VERSION" ] && [ -f "$ALSA_CONFIG_PATH" ]; then
+    return 0
+  fi
+
+  mkdir -p "$TAVRIN_WINE_HOME" "$TAVRIN_WINE_LOGS" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+  # Two test scripts may want the same prefix at once; one creates it.
+  (
+    flock 9
+    if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$TAVRIN_PREFIX_VERSION" ] && [ -f "$ALSA_CONFIG_PATH" ]; then
+      exit 0
+    fi
+    _tavrin_write_asound_conf "$ALSA_CONFIG_PATH.tmp" && mv "$ALSA_CONFIG_PATH.tmp" "$ALSA_CONFIG_PATH"
+
+    local log=$TAVRIN_WINE_LOGS/prefix-${width}x${height}.log
+    : >"$log"
+    if [ ! -f "$prefix/.tavrin-booted" ]; then
+      # A half-made prefix from an interrupted run is not worth repairing.
+      HOME=$TAVRIN_WINE_HOME wineserver -k >/dev/null 2>&1 || true
+      rm -rf "$prefix"
+      # Output goes to a file: wineserver and the services it starts keep
+      # inherited pipes open long after wineboot returns.
+      if ! HOME=$TAVRIN_WINE_HOME wine wineboot -i </dev/null >>"$log" 2>&1; then
+        echo "tavrin_wine_prefix: wineboot failed, see $log" >&2
+        exit 1
+      fi
+      HOME=$TAVRIN_WINE_HOME wineserver -w
+      touch "$prefix/.tavrin-booted"
+    fi
+
+    local font font_file font_face
+    font=$(fc-list -f '%{file}|%{family[0]}\n' ':family=WenQuanYi Micro Hei' 2>/dev/null | grep -v Mono | head -n 1)
+    if [ -z "$font" ]; then
+      echo "tavrin_wine_prefix: WenQuanYi Micro Hei not found (fonts-wqy-microhei); Chinese text would show as boxes" >&2
+      exit 1
+    fi
+    font_file=$(basename "${font%%|*}")
+    font_face=${font#*|}
+    local reg=$wdir/prefix-${width}x${height}.reg
+    _tavrin_write_prefix_reg "$reg" "$width" "$height" "$font_file" "$font_face"
+    if ! HOME=$TAVRIN_WINE_HOME wine regedit /S "Z:${reg//\//\\}" </dev/null >>"$log" 2>&1; then
+      echo "tavrin_wine_prefix: importing $reg failed, see $log" >&2
+      exit 1
+    fi
+    # The registry reaches the files only when wineserver ends.
+    HOME=$TAVRIN_WINE_HOME wineserver -w
+    if ! grep -q "\"Default\"=\"${width}x${height}\"" "$prefix/user.reg"; then
+      echo "tavrin_wine_prefix: the desktop size did not reach $prefix/user.reg" >&2
+      exit 1
+    fi
+    echo "$TAVRIN_PREFIX_VERSION" >"$stamp"
+  ) 9>"$wdir/.lock-${width}x${height}"
+}
+
+# Makes sure a wineserver runs for the prefix, started with its output on
+# files: one started implicitly by the first `wine` would inherit that
+# command's stdout and keep a reading pipe open until it exits (3 s after the
+# last program, or never with -p).
+_tavrin_wineserver_up() {
+  : "${WINEPREFIX:?call tavrin_wine_prefix first}"
+  # wineserver -k succeeds only when a server answers for this prefix.
+  if [ -S "$(_tavrin_wineserver_socket)" ] && HOME=$TAVRIN_WINE_HOME wineserver -k0 >/dev/null 2>&1; then
+    return 0
+  fi
+  HOME=$TAVRIN_WINE_HOME wineserver -p </dev/null >>"$TAVRIN_WINE_LOGS/wineserver.log" 2>&1
+}
+
+# wineserver's socket lives in /tmp/.wine-UID/server-DEV-INODE of the prefix.
+_tavrin_wineserver_socket() {
+  printf '/tmp/.wine-%s/server-%x-%x/socket' "$(id -u)" \
+    "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")"
+}
+
+# tavrin_wine_run EXE [ARGS...]
+# Runs a Windows program in the current prefix and returns its exit code
+# (the low 8 bits, as for any Unix process; 124 if it hit the time limit).
+# Its stdout and stderr go to the files TAVRIN_WINE_STDOUT and
+# TAVRIN_WINE_STDERR (default: BUILD_DIR/wine/logs/last.out and last.err),
+# never to a pipe. TAVRIN_WINE_TIMEOUT (seconds, default 300, 0 = none)
+# bounds the run so a hung program cannot stall a test run for good.
+tavrin_wine_run() {
+  local exe=${1:?usage: tavrin_wine_run EXE [ARGS...]}
+  shift
+  : "${WINEPREFIX:?call tavrin_wine_prefix first}"
+  _tavrin_wineserver_up || return 1
+  local out=${TAVRIN_WINE_STDOUT:-$TAVRIN_WINE_LOGS/last.out}
+  local err=${TAVRIN_WINE_STDERR:-$TAVRIN_WINE_LOGS/last.err}
+  local limit=${TAVRIN_WINE_TIMEOUT:-300}
+  local rc=0
+  if [ "$limit" = 0 ]; then
+    HOME=$TAVRIN_WINE_HOME wine "$exe" "$@" </dev/null >"$out" 2>"$err" || rc=$?
+  else
+    HOME=$TAVRIN_WINE_HOME timeout -k 5 "$limit" wine "$exe" "$@" </dev/null >"$out" 2>"$err" || rc=$?
+  fi
+  return $rc
+}
+
+# Ends every Wine process of the current prefix (the desktop too) and waits
+# until the wineserver is gone, so the registry is written and the next
+# tavrin_xvfb_start/tavrin_wine_run starts clean.
+tavrin_wine_stop() {
+  : "${WINEPREFIX:?call tavrin_wine_prefix first}"
+  HOME=$TAVRIN_WINE_HOME wineserver -k >/dev/null 2>&1 || true
+  HOME=$TAVRIN_WINE_HOME wineserver -w >/dev/null 2>&1 || true
+}
