@@ -166,18 +166,21 @@ void RunMessageLoop() {
   s.loop_started = true;
   if (s.live.empty()) return;
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.hwnd != nullptr) {
-      const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-      Window* target = nullptr;
-      for (Window* w : s.live) {
-        if (w->hwnd() == root) target = w;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) ProcessMessage(msg);
+}
+
+void ProcessMessage(const MSG& msg) {
+  if (msg.hwnd != nullptr) {
+    const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    for (Window* w : state().live) {
+      if (w->hwnd() == root) {
+        if (w->PreTranslateKey(msg)) return;
+        break;
       }
-      if (target != nullptr && target->PreTranslateKey(msg)) continue;
     }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
   }
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
 }
 
 namespace detail {

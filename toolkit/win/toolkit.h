@@ -42,6 +42,10 @@ size_t LiveWindowCount();
 void RunMessageLoop();
 bool LoopStarted();
 
+// What the loop does with each message: the window it belongs to sees keys first, then
+// the message is translated and dispatched. Modal loops of the system do not come here.
+void ProcessMessage(const MSG& msg);
+
 // Bookkeeping called by windows themselves.
 namespace detail {
 void WindowCreated(Window* window);

@@ -1,0 +1,47 @@
+// Looking at and typing into another program's windows, as a user would.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Pixels of a rectangle of the screen, top row first.
+struct Shot {
+  int width = 0, height = 0;
+  std::vector<COLORREF> pixels;
+  COLORREF at(int x, int y) const { return pixels[size_t(y) * width + x]; }
+};
+Shot ShootScreen(const RECT& area);
+// Saves a shot as a 24-bit BMP (for a person to look at).
+bool SaveBmp(const Shot& shot, const std::wstring& path);
+
+// Keys through the system's input queue, reaching the foreground window.
+void PressKey(WORD vk, bool shift = false);
+void TypeText(const std::wstring& text);
+void ClickAt(int x, int y);
+
+// Top-level windows of a process with the given caption (visible ones only).
+HWND FindProcessWindow(DWORD process_id, const wchar_t* caption);
+std::vector<HWND> ProcessWindows(DWORD process_id);
+// The focused window of the thread that owns `hwnd`.
+HWND FocusOf(HWND hwnd);
+std::wstring TextOf(HWND hwnd);
+std::wstring ClassOf(HWND hwnd);
+// A child's rectangle relative to its parent's client area.
+RECT RectInParent(HWND child);
+
+// Waits, polling, until `done()` is true or the time runs out; true if done.
+template <typename F>
+bool WaitFor(F done, DWORD timeout_ms) {
+  const DWORD end = GetTickCount() + timeout_ms;
+  while (!done()) {
+    if (LONG(end - GetTickCount()) <= 0) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+}  // namespace testing_support

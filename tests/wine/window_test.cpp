@@ -1,0 +1,387 @@
+// Tavrin.exe driven from outside, as a user would meet it: its windows found on the
+// screen, their places read from the system, keys typed through the input queue, pixels
+// read back from the screen, and the exit code taken from the ended process.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "child_process.h"
+#include "screen.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::wstring g_exe;
+std::wstring g_shots;
+
+struct Expected {
+  POINT main, splash;
+};
+// Both windows are centred on the primary screen.
+const std::map<std::pair<int, int>, Expected> kPlaces = {
+    {{1920, 1080}, {{844, 402}, {818, 433}}},
+    {{1366, 768}, {{567, 246}, {541, 277}}},
+};
+
+struct ControlPlace {
+  const wchar_t* window_class;
+  const wchar_t* text;
+  RECT rect;  // left, top, right, bottom in MainWindow's client area
+};
+// Every visible control, in the tab order where it is a tab stop.
+const ControlPlace kButton1{L"Button", L"开始定时", {8, 208, 88, 240}};
+const ControlPlace kMemo{L"Edit", L"", {72, 72, 224, 144}};
+const ControlPlace kHour{L"Edit", L"", {72, 40, 128, 64}};
+const ControlPlace kMinute{L"Edit", L"", {152, 40, 200, 64}};
+const ControlPlace kButton2{L"Button", L"选择音乐", {8, 168, 80, 200}};
+const ControlPlace kSoundName{L"Edit", L"", {88, 168, 224, 200}};
+const ControlPlace kPlayMusic{L"Button", L"是否播放音乐", {0, 144, 96, 168}};
+const ControlPlace kButton3{L"Button", L"关闭", {112, 208, 208, 240}};
+const ControlPlace* const kTabOrder[] = {&kButton1, &kMemo,      &kHour,      &kMinute,
+                                         &kButton2, &kSoundName, &kPlayMusic, &kButton3};
+const ControlPlace kLabels[] = {
+    {L"TavrinLabel", L"电脑时间：", {8, 8, 72, 40}},   {L"TavrinLabel", L"", {72, 8, 224, 32}},
+    {L"TavrinLabel", L"定时时间：", {8, 40, 72, 72}},  {L"TavrinLabel", L"提醒内容：", {8, 72, 72, 104}},
+    {L"TavrinLabel", L"时", {136, 40, 152, 64}},      {L"TavrinLabel", L"分", {208, 40, 224, 64}},
+};
+
+HWND FindControl(HWND main, const ControlPlace& want) {
+  for (HWND c = GetWindow(main, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    const RECT r = RectInParent(c);
+    if (_wcsicmp(ClassOf(c).c_str(), want.window_class) == 0 && TextOf(c) == want.text &&
+        r.left == want.rect.left && r.top == want.rect.top && r.right == want.rect.right &&
+        r.bottom == want.rect.bottom) {
+      return c;
+    }
+  }
+  return nullptr;
+}
+
+std::wstring Describe(HWND h) {
+  const RECT r = RectInParent(h);
+  return ClassOf(h) + L" '" + TextOf(h) + L"' at " + std::to_wstring(r.left) + L"," +
+         std::to_wstring(r.top);
+}
+
+bool IsFace(COLORREF c) { return c == GetSysColor(COLOR_BTNFACE); }
+
+void Save(const Shot& shot, const std::wstring& name) {
+  if (!g_shots.empty()) SaveBmp(shot, g_shots + L"\\" + name + L".bmp");
+}
+
+// One run of the program, started from a folder that is not its own.
+class Program {
+ public:
+  Program() : folder_(TempFolder(L"elsewhere")), child_(g_exe, L"", folder_) {}
+  ChildProcess& process() { return child_; }
+
+  HWND WaitForSplash() {
+    HWND splash = nullptr;
+    WaitFor([&] { return (splash = FindProcessWindow(child_.id(), L"")) != nullptr; }, 15000);
+    return splash;
+  }
+  HWND WaitForMain(DWORD timeout = 15000) {
+    HWND main = nullptr;
+    WaitFor([&] { return (main = FindProcessWindow(child_.id(), L"Tavrin1.0")) != nullptr; },
+            timeout);
+    return main;
+  }
+  // MainWindow, alone, painted and in front, ready for keys.
+  HWND ReadyMain() {
+    HWND main = WaitForMain();
+    if (main == nullptr) return nullptr;
+    WaitFor([&] { return FindProcessWindow(child_.id(), L"") == nullptr; }, 3000);
+    SetForegroundWindow(main);
+    WaitFor([&] { return GetForegroundWindow() == main; }, 2000);
+    Sleep(200);
+    return main;
+  }
+
+ private:
+  std::wstring folder_;
+  ChildProcess child_;
+};
+
+Expected PlacesForThisScreen(bool* known) {
+  const auto it = kPlaces.find({GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  *known = it != kPlaces.end();
+  return *known ? it->second : Expected{};
+}
+
+TEST(Startup, SplashThenMainWindowInTheirPlaces) {
+  bool known = false;
+  const Expected places = PlacesForThisScreen(&known);
+  Program program;
+  ASSERT_TRUE(program.process().started());
+  HWND splash = program.WaitForSplash();
+  ASSERT_NE(splash, nullptr);
+  const DWORD splash_seen = GetTickCount();
+  RECT r;
+  GetWindowRect(splash, &r);
+  EXPECT_EQ(r.right - r.left, 284);
+  EXPECT_EQ(r.bottom - r.top, 213);
+  if (known) {
+    EXPECT_EQ(r.left, places.splash.x);
+    EXPECT_EQ(r.top, places.splash.y);
+  }
+  EXPECT_FALSE(GetWindowLongW(splash, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
+
+  Sleep(500);  // painted by now
+  const Shot shot = ShootScreen(r);
+  Save(shot, L"splash");
+  int face = 0;
+  long long sum_r = 0, sum_g = 0, sum_b = 0;
+  for (COLORREF c : shot.pixels) {
+    face += IsFace(c);
+    sum_r += GetRValue(c);
+    sum_g += GetGValue(c);
+    sum_b += GetBValue(c);
+  }
+  const long long n = (long long)shot.pixels.size();
+  EXPECT_LT(face, n / 100) << "the picture must cover the whole splash";
+  EXPECT_GT(sum_r / n, sum_b / n + 20) << "warm light: more red than blue";
+
+  HWND main = program.WaitForMain();
+  ASSERT_NE(main, nullptr);
+  const DWORD waited = GetTickCount() - splash_seen;
+  EXPECT_GE(waited, 2500u);  // three seconds from the splash's creation
+  EXPECT_LE(waited, 6000u);
+  // The splash vanishes right after MainWindow appears.
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(splash) || !IsWindowVisible(splash); }, 1000));
+
+  GetWindowRect(main, &r);
+  EXPECT_EQ(r.right - r.left, 231);
+  EXPECT_EQ(r.bottom - r.top, 275);
+  if (known) {
+    EXPECT_EQ(r.left, places.main.x);
+    EXPECT_EQ(r.top, places.main.y);
+  }
+  const LONG style = GetWindowLongW(main, GWL_STYLE);
+  EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU));
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  EXPECT_NE(SendMessageW(main, WM_GETICON, ICON_SMALL, 0), 0);
+
+  for (const ControlPlace* c : kTabOrder) {
+    HWND h = FindControl(main, *c);
+    EXPECT_NE(h, nullptr) << "missing " << std::string(c->text, c->text + wcslen(c->text));
+    if (h != nullptr) {
+      EXPECT_TRUE(IsWindowVisible(h));
+    }
+  }
+  for (const ControlPlace& c : kLabels) EXPECT_NE(FindControl(main, c), nullptr);
+  EXPECT_EQ(SendMessageW(FindControl(main, kPlayMusic), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(IsWindowEnabled(FindControl(main, kButton2)));
+  EXPECT_EQ(FocusOf(main), FindControl(main, kButton1));
+
+  Sleep(300);
+  GetWindowRect(main, &r);
+  Save(ShootScreen(r), L"main");
+  // The clock label shows only its sunken border around an empty face-coloured area.
+  POINT origin{0, 0};
+  ClientToScreen(main, &origin);
+  const Shot clock = ShootScreen({origin.x + 72 + 1, origin.y + 8 + 1, origin.x + 224 - 1,
+                                  origin.y + 32 - 1});
+  int clock_face = 0;
+  for (COLORREF c : clock.pixels) clock_face += IsFace(c);
+  EXPECT_EQ(clock_face, int(clock.pixels.size()));
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.process().Wait(10000), std::optional<DWORD>(0));
+}
+
+TEST(Ending, EscOnTheSplashEndsWithCodeZeroAndNoMainWindow) {
+  Program program;
+  HWND splash = program.WaitForSplash();
+  ASSERT_NE(splash, nullptr);
+  SetForegroundWindow(splash);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == splash; }, 2000));
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(program.process().Wait(5000), std::optional<DWORD>(0));
+}
+
+struct EndBy {
+  const char* name;
+  void (*act)(HWND main);
+};
+
+void EscInMemo(HWND main) {
+  ClickAt([&] {
+    RECT r;
+    GetWindowRect(FindControl(main, kMemo), &r);
+    return (r.left + r.right) / 2;
+  }(), [&] {
+    RECT r;
+    GetWindowRect(FindControl(main, kMemo), &r);
+    return (r.top + r.bottom) / 2;
+  }());
+  ASSERT_EQ(FocusOf(main), FindControl(main, kMemo));
+  PressKey(VK_ESCAPE);
+}
+
+void ClickCloseBox(HWND main) {
+  RECT r;
+  GetWindowRect(main, &r);
+  const int y = r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  for (int x = r.right - 2; x > r.left; --x) {
+    if (SendMessageW(main, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+      ClickAt(x - 3, y);
+      return;
+    }
+  }
+  ADD_FAILURE() << "no close box on the title bar";
+}
+
+void ClickCloseButton(HWND main) {
+  RECT r;
+  GetWindowRect(FindControl(main, kButton3), &r);
+  ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+class Ending : public testing::TestWithParam<EndBy> {};
+
+TEST_P(Ending, EndsWithCodeZero) {
+  Program program;
+  HWND main = program.ReadyMain();
+  ASSERT_NE(main, nullptr);
+  GetParam().act(main);
+  EXPECT_EQ(program.process().Wait(5000), std::optional<DWORD>(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, Ending,
+                         testing::Values(EndBy{"EscInMemo", EscInMemo},
+                                         EndBy{"CloseBox", ClickCloseBox},
+                                         EndBy{"CloseButton", ClickCloseButton}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Keyboard, TabAndShiftTabWalkTheTabOrderAndWrap) {
+  Program program;
+  HWND main = program.ReadyMain();
+  ASSERT_NE(main, nullptr);
+  const size_t n = std::size(kTabOrder);
+  ASSERT_EQ(FocusOf(main), FindControl(main, kButton1));
+  for (size_t i = 1; i <= n; ++i) {
+    PressKey(VK_TAB);
+    HWND want = FindControl(main, *kTabOrder[i % n]);
+    EXPECT_EQ(FocusOf(main), want) << "Tab " << i << ": focus on " << Describe(FocusOf(main));
+  }
+  for (size_t i = 1; i <= n; ++i) {
+    PressKey(VK_TAB, /*shift=*/true);
+    EXPECT_EQ(FocusOf(main), FindControl(main, *kTabOrder[(2 * n - i) % n])) << "Shift+Tab " << i;
+  }
+  EXPECT_EQ(TextOf(FindControl(main, kMemo)), L"");  // Tab never arrives as a character
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.process().Wait(5000), std::optional<DWORD>(0));
+}
+
+TEST(Keyboard, EnterOnlyBreaksLinesInTheMemoAndF1DoesNothing) {
+  Program program;
+  HWND main = program.ReadyMain();
+  ASSERT_NE(main, nullptr);
+  const size_t windows_before = ProcessWindows(program.process().id()).size();
+  // Enter on 开始定时 and in the one-line boxes: nothing clicked, no focus moved.
+  for (const ControlPlace* c : {&kButton1, &kHour, &kMinute, &kButton2, &kSoundName}) {
+    HWND h = FindControl(main, *c);
+    while (FocusOf(main) != h) PressKey(VK_TAB);
+    PressKey(VK_RETURN);
+    EXPECT_EQ(FocusOf(main), h);
+    EXPECT_EQ(TextOf(h), c->text);
+    PressKey(VK_F1);
+    EXPECT_EQ(FocusOf(main), h);
+  }
+  EXPECT_EQ(ProcessWindows(program.process().id()).size(), windows_before);  // no help, no box
+
+  HWND memo = FindControl(main, kMemo);
+  while (FocusOf(main) != memo) PressKey(VK_TAB);
+  TypeText(L"ab");
+  PressKey(VK_RETURN);
+  TypeText(L"cd");
+  EXPECT_EQ(TextOf(memo), L"ab\r\ncd");
+  EXPECT_EQ(FocusOf(main), memo);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.process().Wait(5000), std::optional<DWORD>(0));
+}
+
+// Counts pixels in a control's client area that are clearly green, and clearly dark.
+void CountInk(HWND control, int* green, int* dark) {
+  RECT c;
+  GetClientRect(control, &c);
+  MapWindowPoints(control, HWND_DESKTOP, reinterpret_cast<POINT*>(&c), 2);
+  const Shot shot = ShootScreen(c);
+  *green = *dark = 0;
+  for (COLORREF p : shot.pixels) {
+    const int r = GetRValue(p), g = GetGValue(p), b = GetBValue(p);
+    if (g > r + 60 && g > b + 60) ++*green;
+    if (r < 80 && g < 80 && b < 80) ++*dark;
+  }
+}
+
+TEST(Keyboard, MemoTextIsGreenAndWrapsOtherBoxesAreBlackOnOneLine) {
+  Program program;
+  HWND main = program.ReadyMain();
+  ASSERT_NE(main, nullptr);
+  HWND memo = FindControl(main, kMemo);
+  HWND hour = FindControl(main, kHour);
+  while (FocusOf(main) != memo) PressKey(VK_TAB);
+  TypeText(L"wrap wrap wrap wrap wrap wrap wrap wrap");
+  EXPECT_GT(SendMessageW(memo, EM_GETLINECOUNT, 0, 0), 1);
+  while (FocusOf(main) != hour) PressKey(VK_TAB);
+  TypeText(L"1234567890123456789");
+  EXPECT_EQ(SendMessageW(hour, EM_GETLINECOUNT, 0, 0), 1);
+  Sleep(200);
+  int green = 0, dark = 0;
+  CountInk(memo, &green, &dark);
+  EXPECT_GT(green, 40);
+  EXPECT_LT(dark, green / 4);
+  CountInk(hour, &green, &dark);
+  EXPECT_GT(dark, 20);
+  EXPECT_EQ(green, 0);
+  RECT r;
+  GetWindowRect(main, &r);
+  Save(ShootScreen(r), L"typed");
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.process().Wait(5000), std::optional<DWORD>(0));
+}
+
+LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
+
+TEST(Keyboard, FocusComesBackWhenTheWindowIsReactivated) {
+  Program program;
+  HWND main = program.ReadyMain();
+  ASSERT_NE(main, nullptr);
+  HWND minute = FindControl(main, kMinute);
+  while (FocusOf(main) != minute) PressKey(VK_TAB);
+
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = PlainProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"OtherProgram";
+  RegisterClassW(&wc);
+  HWND other = CreateWindowW(L"OtherProgram", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                             200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+  SetForegroundWindow(other);
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == other; }, 2000));
+  Sleep(100);
+  SetForegroundWindow(main);
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; }, 2000));
+  EXPECT_TRUE(WaitFor([&] { return FocusOf(main) == minute; }, 1000));
+  DestroyWindow(other);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.process().Wait(5000), std::optional<DWORD>(0));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    if (arg.rfind(L"--exe=", 0) == 0) g_exe = arg.substr(6);
+    if (arg.rfind(L"--shots=", 0) == 0) g_shots = arg.substr(8);
+  }
+  if (g_exe.empty()) g_exe = FolderOf(ThisExe()) + L"\\..\\..\\Tavrin.exe";
+  return RUN_ALL_TESTS();
+}
