@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build make g++ pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
+  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick fonts-wqy-microhei
   libjpeg62-turbo-dev libjpeg-turbo-progs libmpg123-dev mpg123 lame
   googletest libgtest-dev python3 libasound2-plugins alsa-utils
 )

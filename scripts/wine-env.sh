@@ -24,7 +24,7 @@ TAVRIN_WINE_ENV_SCRIPT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Bump when the prefix settings below change: existing prefixes then get the
 # registry and config files applied again on their next use.
-TAVRIN_PREFIX_VERSION=1
+TAVRIN_PREFIX_VERSION=2
 
 # Says (by exit status) whether an X server has to be started: yes when
 # DISPLAY is empty or nothing answers on it.
@@ -227,6 +227,18 @@ tavrin_wine_prefix() {
       touch "$prefix/.tavrin-booted"
     fi
 
+    # Debian's Wine looks for its own fonts (Tahoma, Marlett for the caption
+    # buttons, ...) in /usr/share/fonts instead of /usr/share/wine/fonts where
+    # fonts-wine puts them; without them captions fall back to another face,
+    # which changes every metric derived from the caption font. Wine also
+    # scans C:\windows\Fonts, so they go there.
+    if [ -d /usr/share/wine/fonts ]; then
+      cp -f /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
+    else
+      echo "tavrin_wine_prefix: /usr/share/wine/fonts is missing (fonts-wine)" >&2
+      exit 1
+    fi
+
     local font font_file font_face
     font=$(fc-list -f '%{file}|%{family[0]}\n' ':family=WenQuanYi Micro Hei' 2>/dev/null | grep -v Mono | head -n 1)
     if [ -z "$font" ]; then
@@ -257,17 +269,14 @@ tavrin_wine_prefix() {
 # last program, or never with -p).
 _tavrin_wineserver_up() {
   : "${WINEPREFIX:?call tavrin_wine_prefix first}"
-  # wineserver -k succeeds only when a server answers for this prefix.
-  if [ -S "$(_tavrin_wineserver_socket)" ] && HOME=$TAVRIN_WINE_HOME wineserver -k0 >/dev/null 2>&1; then
+  # Signal 0 only asks whether a server answers for this prefix; it starts none.
+  if HOME=$TAVRIN_WINE_HOME wineserver -k0 >/dev/null 2>&1; then
     return 0
   fi
-  HOME=$TAVRIN_WINE_HOME wineserver -p </dev/null >>"$TAVRIN_WINE_LOGS/wineserver.log" 2>&1
-}
-
-# wineserver's socket lives in /tmp/.wine-UID/server-DEV-INODE of the prefix.
-_tavrin_wineserver_socket() {
-  printf '/tmp/.wine-%s/server-%x-%x/socket' "$(id -u)" \
-    "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")"
+  # Exit status 2 means another caller's server came up in the meantime.
+  local rc=0
+  HOME=$TAVRIN_WINE_HOME wineserver -p </dev/null >>"$TAVRIN_WINE_LOGS/wineserver.log" 2>&1 || rc=$?
+  [ $rc -eq 0 ] || [ $rc -eq 2 ]
 }
 
 # tavrin_wine_run EXE [ARGS...]

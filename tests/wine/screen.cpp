@@ -103,13 +103,29 @@ void TypeText(const std::wstring& text) {
 }
 
 void ClickAt(int x, int y) {
-  SetCursorPos(x, y);
-  Sleep(30);
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
+  // Moved like a real mouse, through the input queue; Wine sometimes drops a single
+  // move, so it is repeated until the pointer is really there.
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = LONG((x * 65536LL + 32768) / GetSystemMetrics(SM_CXSCREEN));
+    move.mi.dy = LONG((y * 65536LL + 32768) / GetSystemMetrics(SM_CYSCREEN));
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof(INPUT));
+    Sleep(50);
+    POINT at{};
+    GetCursorPos(&at);
+    if (at.x == x && at.y == y) break;
+    SetCursorPos(x, y);
+    Sleep(50);
+  }
+  INPUT button{};
+  button.type = INPUT_MOUSE;
+  button.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &button, sizeof(INPUT));
+  Sleep(60);
+  button.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &button, sizeof(INPUT));
   Sleep(100);
 }
 

@@ -84,7 +84,7 @@ LRESULT CALLBACK WatchShows(int code, WPARAM wp, LPARAM lp) {
     if (main != nullptr && msg->hwnd == main->hwnd() && g_seen.main_shown_after_ms < 0) {
       g_seen.main_shown_after_ms = long(GetTickCount() - g_seen.start_ms);
       g_seen.created_ran_before_main_shown = g_seen.main_created_handler_ran;
-      g_seen.splash_live_when_main_shown = splash != nullptr && splash->destroy_pending();
+      g_seen.splash_live_when_main_shown = splash != nullptr;
     }
   }
   return CallNextHookEx(nullptr, code, wp, lp);

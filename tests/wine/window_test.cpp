@@ -163,7 +163,17 @@ TEST(Startup, SplashThenMainWindowInTheirPlaces) {
   const LONG style = GetWindowLongW(main, GWL_STYLE);
   EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU));
   EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
-  EXPECT_NE(SendMessageW(main, WM_GETICON, ICON_SMALL, 0), 0);
+  Sleep(300);  // painted by now
+  // The orange icon at the left of the title bar.
+  const int edge = GetSystemMetrics(SM_CXFRAME);
+  const Shot icon = ShootScreen({r.left + edge, r.top + edge,
+                                 r.left + edge + GetSystemMetrics(SM_CYCAPTION),
+                                 r.top + edge + GetSystemMetrics(SM_CYCAPTION)});
+  int orange = 0;
+  for (COLORREF c : icon.pixels) {
+    orange += GetRValue(c) > 200 && GetGValue(c) > 70 && GetGValue(c) < 190 && GetBValue(c) < 90;
+  }
+  EXPECT_GT(orange, 30) << "no orange icon in the title bar";
 
   for (const ControlPlace* c : kTabOrder) {
     HWND h = FindControl(main, *c);
@@ -226,13 +236,15 @@ void ClickCloseBox(HWND main) {
   RECT r;
   GetWindowRect(main, &r);
   const int y = r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
-  for (int x = r.right - 2; x > r.left; --x) {
-    if (SendMessageW(main, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
-      ClickAt(x - 3, y);
-      return;
-    }
+  int first = -1, last = -1;  // the close box's extent along the title bar
+  for (int x = r.right - 1; x > r.left; --x) {
+    const bool close = SendMessageW(main, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE;
+    if (close && last < 0) last = x;
+    if (close) first = x;
+    if (!close && last >= 0) break;
   }
-  ADD_FAILURE() << "no close box on the title bar";
+  ASSERT_GE(first, 0) << "no close box on the title bar";
+  ClickAt((first + last) / 2, y);
 }
 
 void ClickCloseButton(HWND main) {

@@ -58,8 +58,7 @@ bool Window::Create() {
 bool Window::CreateControls() {
   const auto& stored = layout_.controls;
   controls_.reserve(stored.size());
-  // Created from the end of the stored list to its start: each new child goes on top of
-  // its siblings, so the first stored control ends up top-most.
+  // Created from the end of the stored list to its start.
   for (size_t i = stored.size(); i-- > 0;) {
     const ControlLayout& c = stored[i];
     std::unique_ptr<Control> control;
@@ -82,6 +81,10 @@ bool Window::CreateControls() {
     Control* raw = control.get();
     controls_.push_back(std::move(control));
     if (!raw->Create(container, id)) return false;
+    // Each new control goes on top, so the first stored (last created) ends up top-most.
+    if (raw->hwnd() != nullptr) {
+      SetWindowPos(raw->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
   }
   // Shown together while the window itself is still hidden, so they appear at once.
   for (const auto& c : controls_) {
