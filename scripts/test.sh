@@ -43,8 +43,8 @@ winpath() { echo "Z:${1//\//\\}"; }
 run_wine_suite() {  # NAME EXE ARGS...
   local name=$1 exe=$2
   shift 2
-  # Output goes to files: a pipe would be held open by the wineserver.
-  timeout 600 wine "$exe" "$@" > "$results/$name.log" 2>&1 < /dev/null
+  TAVRIN_WINE_STDOUT=$results/$name.log TAVRIN_WINE_STDERR=$results/$name.err \
+    TAVRIN_WINE_TIMEOUT=600 tavrin_wine_run "$exe" "$@"
   count_gtest "$results/$name.log" "$name"
 }
 

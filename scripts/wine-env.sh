@@ -24,7 +24,7 @@ TAVRIN_WINE_ENV_SCRIPT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Bump when the prefix settings below change: existing prefixes then get the
 # registry and config files applied again on their next use.
-TAVRIN_PREFIX_VERSION=2
+TAVRIN_PREFIX_VERSION=4
 
 # Says (by exit status) whether an X server has to be started: yes when
 # DISPLAY is empty or nothing answers on it.
@@ -100,8 +100,10 @@ tavrin_xvfb_stop() {
   unset TAVRIN_XVFB_OLD_DISPLAY
 }
 
-# Writes a string as the hex(7) (REG_MULTI_SZ) body of a .reg line: each item
-# UTF-16LE, NUL-terminated, plus the closing empty item.
+# Writes strings as the hex(7) (REG_MULTI_SZ) body of a .reg line: each item
+# UTF-16LE, NUL-terminated, plus the closing empty item. Only a version 5 .reg
+# file reads hex(7) as UTF-16; a REGEDIT4 one takes the bytes as ANSI and
+# every character becomes an item of its own.
 _tavrin_reg_multi_sz() {
   local item out=""
   for item in "$@"; do
@@ -128,7 +130,7 @@ _tavrin_write_prefix_reg() {
   local link
   link=$(_tavrin_reg_multi_sz "$font_file,$font_face")
   {
-    printf 'REGEDIT4\r\n\r\n'
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%sx%s"\r\n\r\n' "$width" "$height"
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Audio"="alsa"\r\n\r\n'
@@ -144,7 +146,7 @@ _tavrin_write_prefix_reg() {
       printf '"%s"=hex(7):%s\r\n' "$f" "$link"
     done
     printf '\r\n'
-  } >"$reg"
+  } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
 }
 
 # The default ALSA PCM: a file plugin in front of the null device. ALSA reads

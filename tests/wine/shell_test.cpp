@@ -50,6 +50,12 @@ void Write(const std::map<std::string, std::string>& values) {
   CloseHandle(file);
 }
 
+bool CurrentFolderIsExeFolder() {
+  wchar_t cwd[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, cwd);
+  return _wcsicmp(cwd, testing_support::FolderOf(testing_support::ThisExe()).c_str()) == 0;
+}
+
 // Runs where the sound would be stopped: after the exit routine, on both ends.
 void ReportAtTheEnd() {
   const Observations& s = g_seen;
@@ -63,7 +69,8 @@ void ReportAtTheEnd() {
          {"main_shown_after_ms", std::to_string(s.main_shown_after_ms)},
          {"main_ever_live", flag(s.main_ever_live)},
          {"main_live_at_end", flag(tk::FindLiveWindow("MainWindow") != nullptr)},
-         {"loop_started", flag(tk::LoopStarted())}});
+         {"loop_started", flag(tk::LoopStarted())},
+         {"cwd_is_exe_folder", flag(CurrentFolderIsExeFolder())}});
 }
 
 void RecordingMainWindowCreated(tk::Window& w) {
@@ -162,7 +169,8 @@ std::map<std::string, std::string> RunChild(const std::string& scenario, DWORD* 
   DeleteFileW(report.c_str());
   ChildProcess child(testing_support::ThisExe(),
                      L"--scenario=" + std::wstring(scenario.begin(), scenario.end()) +
-                         L" --report=\"" + report + L"\"");
+                         L" --report=\"" + report + L"\"",
+                     folder);  // started from a folder that is not the program's
   EXPECT_TRUE(child.started());
   const auto code = child.Wait(20000);
   EXPECT_TRUE(code.has_value()) << scenario << " did not end by itself";
@@ -187,6 +195,7 @@ TEST(ProgramEnds, EscOnTheSplashEndsBeforeMainWindowAppears) {
   EXPECT_EQ(seen["pending_when_splash_shown"], "1");
   EXPECT_EQ(seen["main_ever_live"], "0");
   EXPECT_EQ(seen["main_shown_after_ms"], "-1");
+  EXPECT_EQ(seen["cwd_is_exe_folder"], "1");
 }
 
 TEST(ProgramEnds, CloseButtonEndsAtOnceWithTheWindowsStillThere) {
