@@ -24,7 +24,7 @@ TAVRIN_WINE_ENV_SCRIPT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # Bump when the prefix settings below change: existing prefixes then get the
 # registry and config files applied again on their next use.
-TAVRIN_PREFIX_VERSION=4
+TAVRIN_PREFIX_VERSION=6
 
 # Says (by exit status) whether an X server has to be started: yes when
 # DISPLAY is empty or nothing answers on it.
@@ -50,18 +50,18 @@ tavrin_xvfb_start() {
   mkdir -p "$logdir"
   local n pid i
   for n in 91 92 93 94 95 96 97 98 99; do
-    # A lock file without a live owner is left over from a killed server; a
-    # socket alone can belong to a server in another mount namespace, so skip it.
-    if [ -e "/tmp/.X11-unix/X$n" ]; then
-      continue
-    fi
+    # A display is taken when its lock file names a live process or a server
+    # answers on it; a lock or socket left by a killed server is cleared.
     if [ -e "/tmp/.X$n-lock" ]; then
       pid=$(tr -dc 0-9 <"/tmp/.X$n-lock" 2>/dev/null || true)
       if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
         continue
       fi
-      rm -f "/tmp/.X$n-lock"
     fi
+    if [ -e "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+      continue
+    fi
+    rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n" 2>/dev/null || continue
     # -nolisten tcp: nothing outside this machine needs to reach the server.
     Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset \
       </dev/null >"$logdir/xvfb-$n.log" 2>&1 &
@@ -141,8 +141,13 @@ _tavrin_write_prefix_reg() {
       printf '"%s"="%s"\r\n' "$f" "$font_face"
     done
     printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
-    for f in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI" Arial \
-      "Times New Roman" "Courier New" Verdana "Lucida Sans Unicode" SimSun; do
+    # Wine 8 looks the link up by the full name of the face it picked, so the
+    # bold faces need entries of their own (a bold caption otherwise shows
+    # boxes), and so do the DejaVu faces that Arial, Segoe UI & co. resolve to.
+    for f in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "MS Sans Serif" \
+      "Segoe UI" Arial "Times New Roman" "Courier New" Verdana "Lucida Sans Unicode" SimSun \
+      "DejaVu Sans" "DejaVu Sans Bold" "DejaVu Serif" "DejaVu Serif Bold" \
+      "DejaVu Sans Mono" "DejaVu Sans Mono Bold"; do
       printf '"%s"=hex(7):%s\r\n' "$f" "$link"
     done
     printf '\r\n'
@@ -205,7 +210,9 @@ tavrin_wine_prefix() {
   fi
 
   mkdir -p "$TAVRIN_WINE_HOME" "$TAVRIN_WINE_LOGS" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-  # Two test scripts may want the same prefix at once; one creates it.
+  # Two test scripts may want the same prefix at once; one creates it. The
+  # Wine processes must not inherit the lock (9>&-), or a lingering one would
+  # hold it.
   (
     flock 9
     if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$TAVRIN_PREFIX_VERSION" ] && [ -f "$ALSA_CONFIG_PATH" ]; then
@@ -215,13 +222,18 @@ tavrin_wine_prefix() {
 
     local log=$TAVRIN_WINE_LOGS/prefix-${width}x${height}.log
     : >"$log"
+    # The settings below are read when Wine starts, and the `wineserver -w`
+    # that writes them out would wait for a lingering server for minutes.
+    if [ -d "$prefix" ]; then
+      HOME=$TAVRIN_WINE_HOME wineserver -k >/dev/null 2>&1 || true
+      HOME=$TAVRIN_WINE_HOME wineserver -w >/dev/null 2>&1 || true
+    fi
     if [ ! -f "$prefix/.tavrin-booted" ]; then
       # A half-made prefix from an interrupted run is not worth repairing.
-      HOME=$TAVRIN_WINE_HOME wineserver -k >/dev/null 2>&1 || true
       rm -rf "$prefix"
       # Output goes to a file: wineserver and the services it starts keep
       # inherited pipes open long after wineboot returns.
-      if ! HOME=$TAVRIN_WINE_HOME wine wineboot -i </dev/null >>"$log" 2>&1; then
+      if ! HOME=$TAVRIN_WINE_HOME wine wineboot -i </dev/null >>"$log" 2>&1 9>&-; then
         echo "tavrin_wine_prefix: wineboot failed, see $log" >&2
         exit 1
       fi
@@ -242,7 +254,8 @@ tavrin_wine_prefix() {
     fi
 
     local font font_file font_face
-    font=$(fc-list -f '%{file}|%{family[0]}\n' ':family=WenQuanYi Micro Hei' 2>/dev/null | grep -v Mono | head -n 1)
+    font=$(fc-list -f '%{file}|%{family[0]}\n' ':family=WenQuanYi Micro Hei' 2>/dev/null | grep -v Mono || true)
+    font=${font%%$'\n'*}
     if [ -z "$font" ]; then
       echo "tavrin_wine_prefix: WenQuanYi Micro Hei not found (fonts-wqy-microhei); Chinese text would show as boxes" >&2
       exit 1
@@ -251,7 +264,7 @@ tavrin_wine_prefix() {
     font_face=${font#*|}
     local reg=$wdir/prefix-${width}x${height}.reg
     _tavrin_write_prefix_reg "$reg" "$width" "$height" "$font_file" "$font_face"
-    if ! HOME=$TAVRIN_WINE_HOME wine regedit /S "Z:${reg//\//\\}" </dev/null >>"$log" 2>&1; then
+    if ! HOME=$TAVRIN_WINE_HOME wine regedit /S "Z:${reg//\//\\}" </dev/null >>"$log" 2>&1 9>&-; then
       echo "tavrin_wine_prefix: importing $reg failed, see $log" >&2
       exit 1
     fi
@@ -265,20 +278,29 @@ tavrin_wine_prefix() {
   ) 9>"$wdir/.lock-${width}x${height}"
 }
 
-# Makes sure a wineserver runs for the prefix, started with its output on
-# files: one started implicitly by the first `wine` would inherit that
-# command's stdout and keep a reading pipe open until it exits (3 s after the
-# last program, or never with -p).
+# Makes sure a wineserver, the Wine services and the virtual desktop run for
+# the prefix, all started with their output on a log file. Left to the first
+# `wine`, they would inherit that command's stdout and stderr and keep a pipe
+# open long after the program ended, hanging whoever reads it. Keeping them up
+# also makes each later program start in a fraction of a second instead of ~2 s.
+# They end TAVRIN_WINESERVER_LINGER seconds (default 600) after the last
+# program, or at tavrin_wine_stop.
 _tavrin_wineserver_up() {
   : "${WINEPREFIX:?call tavrin_wine_prefix first}"
   # Signal 0 only asks whether a server answers for this prefix; it starts none.
   if HOME=$TAVRIN_WINE_HOME wineserver -k0 >/dev/null 2>&1; then
     return 0
   fi
+  local log=$TAVRIN_WINE_LOGS/wineserver.log rc=0
+  HOME=$TAVRIN_WINE_HOME wineserver -p"${TAVRIN_WINESERVER_LINGER:-600}" </dev/null >>"$log" 2>&1 || rc=$?
   # Exit status 2 means another caller's server came up in the meantime.
-  local rc=0
-  HOME=$TAVRIN_WINE_HOME wineserver -p </dev/null >>"$TAVRIN_WINE_LOGS/wineserver.log" 2>&1 || rc=$?
-  [ $rc -eq 0 ] || [ $rc -eq 2 ]
+  if [ $rc -ne 0 ] && [ $rc -ne 2 ]; then
+    echo "tavrin_wine_run: wineserver did not start, see $log" >&2
+    return 1
+  fi
+  # Asking for the desktop window starts services.exe and explorer's desktop.
+  HOME=$TAVRIN_WINE_HOME timeout 60 wine rundll32.exe user32.dll,GetDesktopWindow \
+    </dev/null >>"$log" 2>&1 || true
 }
 
 # tavrin_wine_run EXE [ARGS...]

@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -54,9 +55,14 @@ bool DecodeInto(const uint8_t* data, size_t size, Bgr24Image* out) {
   out->height = int(info.output_height);
   out->stride = (size_t(out->width) * 3 + 3) & ~size_t(3);
   out->pixels.assign(out->stride * size_t(out->height), 0);
+  // All row pointers at once, so libjpeg can hand out as many rows per call as suits it.
+  std::vector<JSAMPROW> rows(info.output_height);
+  for (JDIMENSION y = 0; y < info.output_height; ++y) rows[y] = out->pixels.data() + out->stride * y;
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = out->pixels.data() + out->stride * info.output_scanline;
-    jpeg_read_scanlines(&info, &row, 1);
+    if (jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
+                            info.output_height - info.output_scanline) == 0) {
+      break;  // suspended: no more data, which a memory source never does
+    }
   }
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
