@@ -129,6 +129,12 @@ TEST_F(Toolkit, MainWindowIsBuiltAsLaidOut) {
   EXPECT_EQ(GetWindow(hwnd, GW_CHILD), w->Find<tk::Control>("按钮3")->hwnd());
   EXPECT_EQ(GetWindow(GetWindow(hwnd, GW_CHILD), GW_HWNDLAST), w->Find<tk::Control>("按钮1")->hwnd());
 
+  // The standard arrow everywhere: an edit box asked for its pointer shows no I-beam.
+  const HWND hour = w->Find<tk::EditBox>("编辑框1")->hwnd();
+  SetCursor(nullptr);
+  SendMessageW(hour, WM_SETCURSOR, WPARAM(hour), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+
   EXPECT_TRUE(w->Find<tk::CheckBox>("选择框1")->ticked());
   const HWND memo = w->Find<tk::EditBox>("编辑框2")->hwnd();
   const LONG memo_style = GetWindowLongW(memo, GWL_STYLE);

@@ -111,6 +111,7 @@ bool Initialise(std::span<const HandlerEntry> handlers) {
   s.handlers.assign(handlers.begin(), handlers.end());
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!RegisterWindowClass(instance) || !RegisterControlClasses(instance)) return false;
+  s.layouts = LayoutSet();  // a second start reads them afresh
   bool ok = true;
   if (!EnumResourceNamesW(instance, L"LAYOUT", AddLayout, reinterpret_cast<LONG_PTR>(&ok))) {
     return false;

@@ -226,6 +226,14 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       }
       break;
+    case WM_SETCURSOR:
+      // No control stores a pointer of its own: the arrow everywhere, edit boxes included
+      // (a child asks its parent first, so this overrides their I-beam).
+      if (LOWORD(lp) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        return TRUE;
+      }
+      break;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         const HWND focus = GetFocus();
