@@ -4,7 +4,7 @@
 #   source scripts/wine-env.sh
 #   tavrin_xvfb_start 1920x1080            # only starts one when $DISPLAY is unusable
 #   tavrin_wine_prefix "$build" 1920 1080  # exports WINEPREFIX & co, creates it once
-#   TAVRIN_AUDIO_FILE=$build/out.raw tavrin_wine_run "$build/Tavrin.exe" --flag; rc=$?
+#   rc=0; TAVRIN_AUDIO_FILE=$build/out.raw tavrin_wine_run "$build/Tavrin.exe" 'Z:\tmp\x' || rc=$?
 #   tavrin_wine_stop
 #   tavrin_xvfb_stop
 #
@@ -12,19 +12,22 @@
 # into $HOME: the prefix is booted with HOME pointing there, so the "Documents"
 # and "Desktop" links inside it lead into the build folder too.
 #
+# Programs get Windows paths in their arguments (Z:\ is /); the EXE itself may
+# be given as a Unix path.
+#
 # Sound: the default ALSA device is a file plugin. Whatever a program plays is
-# written as raw samples (the format the program's stream was opened with,
-# after Wine's mixer: see tavrin_wine_prefix) to the file named by
-# TAVRIN_AUDIO_FILE when the Wine process starts (/dev/null if unset).
+# appended as raw samples to the file named by TAVRIN_AUDIO_FILE when the Wine
+# process started (/dev/null if unset), in the format the program opened its
+# stream with: Wine passes it through unchanged, so a 16-bit 44.1 kHz waveOut
+# stream arrives there bit for bit. It arrives faster than real time, as the
+# null device behind the file never makes anyone wait.
 #
 # The functions return non-zero on failure instead of exiting, so they behave
 # the same under `set -e` and in an interactive shell.
 
-TAVRIN_WINE_ENV_SCRIPT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-
 # Bump when the prefix settings below change: existing prefixes then get the
 # registry and config files applied again on their next use.
-TAVRIN_PREFIX_VERSION=6
+TAVRIN_PREFIX_VERSION=7
 
 # Says (by exit status) whether an X server has to be started: yes when
 # DISPLAY is empty or nothing answers on it.
@@ -172,6 +175,8 @@ pcm.!default {
   }
   format "raw"
   perm 0644
+  # Each stream a program opens reopens the file; every sound must stay in it.
+  truncate false
 }
 EOF
 }

@@ -121,20 +121,25 @@ void Window::RaiseCreated() {
   if (Handler handler = FindHandler(layout_.Handler("created"))) handler(*this);
 }
 
-void Window::MoveFocus(bool backwards) {
+std::vector<TabEntry> Window::TabEntries() const {
   std::vector<TabEntry> entries;
   entries.reserve(controls_.size());
+  for (const auto& c : controls_) {
+    const HWND h = c->hwnd();
+    entries.push_back({c->layout().tab_index, c->layout().tab_stop && h != nullptr,
+                       h != nullptr && IsWindowVisible(h) != FALSE,
+                       h != nullptr && IsWindowEnabled(h) != FALSE});
+  }
+  return entries;
+}
+
+void Window::MoveFocus(bool backwards) {
   std::optional<size_t> current;
   const HWND focus = GetFocus();
   for (size_t i = 0; i < controls_.size(); ++i) {
-    const Control& c = *controls_[i];
-    const HWND h = c.hwnd();
-    entries.push_back({c.layout().tab_index, c.layout().tab_stop && h != nullptr,
-                       h != nullptr && IsWindowVisible(h) != FALSE,
-                       h != nullptr && IsWindowEnabled(h) != FALSE});
-    if (h != nullptr && h == focus) current = i;
+    if (focus != nullptr && controls_[i]->hwnd() == focus) current = i;
   }
-  const auto next = NextTabStop(entries, current, backwards);
+  const auto next = NextTabStop(TabEntries(), current, backwards);
   if (!next) return;
   const Control& target = *controls_[*next];
   SetFocus(target.hwnd());
@@ -150,14 +155,7 @@ void Window::FocusOnActivation() {
     SetFocus(last_focus_);
     return;
   }
-  std::vector<TabEntry> entries;
-  for (const auto& c : controls_) {
-    const HWND h = c->hwnd();
-    entries.push_back({c->layout().tab_index, c->layout().tab_stop && h != nullptr,
-                       h != nullptr && IsWindowVisible(h) != FALSE,
-                       h != nullptr && IsWindowEnabled(h) != FALSE});
-  }
-  if (const auto first = FirstTabStop(entries)) SetFocus(controls_[*first]->hwnd());
+  if (const auto first = FirstTabStop(TabEntries())) SetFocus(controls_[*first]->hwnd());
 }
 
 bool Window::PreTranslateKey(const MSG& msg) {

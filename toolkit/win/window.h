@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "toolkit/layout.h"
+#include "toolkit/tab_order.h"
 #include "toolkit/win/controls.h"
 #include "toolkit/win/handles.h"
 
@@ -59,6 +60,7 @@ class Window {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   bool CreateControls();
   Control* ControlOf(HWND child) const;
+  std::vector<TabEntry> TabEntries() const;
   void MoveFocus(bool backwards);
   void FocusOnActivation();
   void Raise(const ControlLayout& layout, std::string_view event);
