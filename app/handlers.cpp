@@ -1,13 +1,13 @@
 #include "app/handlers.h"
 
-#include <iterator>
+#include <cstdint>
 
 #include "app/shell.h"
 #include "reminder/handlers.h"
 
 namespace app {
 
-inline constexpr int32_t kSplashMilliseconds = 3000;
+constexpr int32_t kSplashMilliseconds = 3000;
 
 void SplashWindowCreated(tk::Window&) { RequestDelayedCall(kSplashMilliseconds, SwitchToMainWindow); }
 

@@ -47,14 +47,23 @@ run_logged() {
 # signature that the mirror no longer serves, and then dpkg-source refuses the
 # whole package although the tarballs are complete. Unpacking the "3.0 (quilt)"
 # layout by hand and applying debian/patches/series gives the same tree.
+newest_dsc() {
+  local f found=()
+  for f in "$src/${1}"_*.dsc; do
+    [ -f "$f" ] && found+=("$f")
+  done
+  [ ${#found[@]} -gt 0 ] && printf '%s\n' "${found[@]}" | sort -V | tail -n 1
+  return 0
+}
+
 debian_source() {
   local pkg=$1 log=$2 dsc
-  dsc=$(ls "$src"/"${pkg}"_*.dsc 2>/dev/null | sort -V | tail -n 1 || true)
+  dsc=$(newest_dsc "$pkg")
   if [ -z "$dsc" ]; then
     # The missing-signature case above makes apt-get exit non-zero after the
     # tarballs did arrive, so its status is judged by what is on disk.
     (cd "$src" && apt-get source --download-only -q "$pkg") >>"$log" 2>&1 || true
-    dsc=$(ls "$src"/"${pkg}"_*.dsc 2>/dev/null | sort -V | tail -n 1 || true)
+    dsc=$(newest_dsc "$pkg")
     if [ -z "$dsc" ]; then
       echo "build-win-deps: 'apt-get source $pkg' fetched nothing; see $log" >&2
       exit 1
@@ -64,14 +73,23 @@ debian_source() {
     echo "build-win-deps: $dsc is not a 3.0 (quilt) source package" >&2
     exit 1
   fi
-  local version upstream dir orig debian_tar
+  local version upstream dir orig="" debian_tar="" f
   version=$(sed -n 's/^Version: //p' "$dsc")
   version=${version#*:}
   upstream=${version%-*}
   dir=$src/$pkg-$upstream
   if [ ! -f "$dir/.tavrin-unpacked" ]; then
-    orig=$(ls "$src"/"${pkg}_${upstream}".orig.tar.* | grep -v '\.asc$' | head -n 1)
-    debian_tar=$(ls "$src"/"${pkg}_${version}".debian.tar.*)
+    for f in "$src/${pkg}_${upstream}".orig.tar.* "$src/${pkg}_${version}".debian.tar.*; do
+      case $f in
+        *.asc) ;;
+        *.orig.tar.*) [ -f "$f" ] && orig=$f ;;
+        *.debian.tar.*) [ -f "$f" ] && debian_tar=$f ;;
+      esac
+    done
+    if [ -z "$orig" ] || [ -z "$debian_tar" ]; then
+      echo "build-win-deps: tarballs of $dsc are missing in $src" >&2
+      exit 1
+    fi
     rm -rf "$dir" "$dir.tmp"
     mkdir -p "$dir.tmp"
     tar -xf "$orig" -C "$dir.tmp" --strip-components=1

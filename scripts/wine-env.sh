@@ -16,11 +16,13 @@
 # be given as a Unix path.
 #
 # Sound: the default ALSA device is a file plugin. Whatever a program plays is
-# appended as raw samples to the file named by TAVRIN_AUDIO_FILE when the Wine
-# process started (/dev/null if unset), in the format the program opened its
-# stream with: Wine passes it through unchanged, so a 16-bit 44.1 kHz waveOut
-# stream arrives there bit for bit. It arrives faster than real time, as the
-# null device behind the file never makes anyone wait.
+# written as raw samples to the file named by TAVRIN_AUDIO_FILE when the Wine
+# process started (/dev/null if unset); each further stream goes to a file of
+# its own, FILE.0001, FILE.0002, ... (FILE must not exist beforehand, or the
+# first stream lands in FILE.0001). The samples keep the format the program
+# opened its stream with: Wine passes them through unchanged, so a 16-bit
+# 44.1 kHz waveOut stream arrives bit for bit. They arrive faster than real
+# time, as the null device behind the file never makes anyone wait.
 #
 # The functions return non-zero on failure instead of exiting, so they behave
 # the same under `set -e` and in an interactive shell.
@@ -51,7 +53,7 @@ tavrin_xvfb_start() {
     return 2
   fi
   mkdir -p "$logdir"
-  local n pid i
+  local n pid
   for n in 91 92 93 94 95 96 97 98 99; do
     # A display is taken when its lock file names a live process or a server
     # answers on it; a lock or socket left by a killed server is cleared.
@@ -69,7 +71,7 @@ tavrin_xvfb_start() {
     Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset \
       </dev/null >"$logdir/xvfb-$n.log" 2>&1 &
     pid=$!
-    for i in $(seq 1 100); do
+    for _ in $(seq 1 100); do
       if ! kill -0 "$pid" 2>/dev/null; then
         break # lost the race for this display number, or failed; try the next
       fi
@@ -175,7 +177,8 @@ pcm.!default {
   }
   format "raw"
   perm 0644
-  # Each stream a program opens reopens the file; every sound must stay in it.
+  # Each stream a program opens opens the file anew; rather than overwrite
+  # the sound before, ALSA then writes FILE.0001, FILE.0002, ...
   truncate false
 }
 EOF

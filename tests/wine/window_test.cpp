@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "child_process.h"
 #include "screen.h"
+#include "toolkit/jpeg_image.h"
 
 using namespace testing_support;
 
@@ -106,6 +110,52 @@ class Program {
   ChildProcess child_;
 };
 
+// The splash picture as the exe carries it.
+std::optional<tk::Bgr24Image> ShippedSplashPicture() {
+  HMODULE exe = LoadLibraryExW(g_exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (exe == nullptr) return std::nullopt;
+  std::optional<tk::Bgr24Image> image;
+  if (HRSRC found = FindResourceW(exe, L"SPLASH", MAKEINTRESOURCEW(10))) {
+    if (const void* bytes = LockResource(LoadResource(exe, found))) {
+      image = tk::DecodeJpeg(static_cast<const uint8_t*>(bytes), SizeofResource(exe, found));
+    }
+  }
+  FreeLibrary(exe);
+  return image;
+}
+
+// Mean difference per channel between a shot of SplashWindow's client area and the
+// picture scaled to 288 x 216 by plain averaging, its column `skip` at the window's left.
+double FittedPictureError(const Shot& shot, int skip) {
+  static const auto picture = ShippedSplashPicture();
+  if (!picture) return 1e9;
+  const int drawn_w = 288, drawn_h = 216;
+  double total = 0;
+  long count = 0;
+  for (int y = 0; y < shot.height && y < drawn_h; ++y) {
+    for (int x = 0; x + skip < drawn_w && x < shot.width; ++x) {
+      const int x0 = (x + skip) * picture->width / drawn_w, x1 = (x + skip + 1) * picture->width / drawn_w;
+      const int y0 = y * picture->height / drawn_h, y1 = (y + 1) * picture->height / drawn_h;
+      long sum[3] = {0, 0, 0}, n = 0;
+      for (int sy = y0; sy < y1; ++sy) {
+        for (int sx = x0; sx < x1; ++sx) {
+          const uint8_t* p = &picture->pixels[size_t(sy) * picture->stride + size_t(sx) * 3];
+          sum[0] += p[2];  // red
+          sum[1] += p[1];
+          sum[2] += p[0];
+          ++n;
+        }
+      }
+      const COLORREF c = shot.at(x, y);
+      total += std::abs(double(GetRValue(c)) - double(sum[0]) / n) +
+               std::abs(double(GetGValue(c)) - double(sum[1]) / n) +
+               std::abs(double(GetBValue(c)) - double(sum[2]) / n);
+      count += 3;
+    }
+  }
+  return count > 0 ? total / count : 1e9;
+}
+
 Expected PlacesForThisScreen(bool* known) {
   const auto it = kPlaces.find({GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
   *known = it != kPlaces.end();
@@ -144,6 +194,14 @@ TEST(Startup, SplashThenMainWindowInTheirPlaces) {
   const long long n = (long long)shot.pixels.size();
   EXPECT_LT(face, n / 100) << "the picture must cover the whole splash";
   EXPECT_GT(sum_r / n, sum_b / n + 20) << "warm light: more red than blue";
+  const double error = FittedPictureError(shot, 4);
+  EXPECT_LT(error, 12.0) << "the splash must show the whole picture at 288 x 216, 4 columns off";
+  // The same comparison, shifted by a few pixels, must be clearly worse: the check sees
+  // where the picture is, not just its colours.
+  const double shifted = FittedPictureError(shot, 10);
+  EXPECT_GT(shifted, error + 3.0);
+  std::printf("splash against the fitted picture: mean difference %.2f per channel (6 px off: %.2f)\n",
+              error, shifted);
 
   HWND main = program.WaitForMain();
   ASSERT_NE(main, nullptr);
@@ -198,6 +256,19 @@ TEST(Startup, SplashThenMainWindowInTheirPlaces) {
   int clock_face = 0;
   for (COLORREF c : clock.pixels) clock_face += IsFace(c);
   EXPECT_EQ(clock_face, int(clock.pixels.size()));
+
+  // On the screen: edit boxes white inside their sunken edges, the clock label's thin
+  // edge dark at the top left and light at the bottom right.
+  const Shot window = ShootScreen({origin.x, origin.y, origin.x + 225, origin.y + 250});
+  for (const ControlPlace* c : {&kMemo, &kHour, &kMinute, &kSoundName}) {
+    const RECT& e = c->rect;
+    EXPECT_EQ(window.at(e.left + 3, e.bottom - 3), RGB(255, 255, 255));
+    EXPECT_EQ(window.at(e.right - 3, e.top + 3), RGB(255, 255, 255));
+    EXPECT_EQ(window.at(e.left, e.top), GetSysColor(COLOR_BTNSHADOW));
+  }
+  EXPECT_EQ(window.at(72, 8), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(window.at(223, 31), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_TRUE(IsFace(window.at(73, 9)));
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.process().Wait(10000), std::optional<DWORD>(0));
