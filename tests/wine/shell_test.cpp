@@ -141,6 +141,8 @@ void CALLBACK Act(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 int RunScenario(const std::string& scenario) {
+  // The program's own table must bind every handler name its layouts use.
+  if (scenario == "handlers") return tk::Initialise(app::HandlerTable()) ? 0 : 1;
   g_seen.scenario = scenario;
   g_seen.start_ms = GetTickCount();
   g_seen.globals_empty_at_start = app::SoundFilePath.empty() && app::MessageText.empty();
@@ -183,6 +185,11 @@ std::map<std::string, std::string> RunChild(const std::string& scenario, DWORD* 
   }
   EXPECT_FALSE(values.empty()) << scenario << " wrote no report";
   return values;
+}
+
+TEST(ProgramStart, EveryHandlerTheLayoutsNameIsBound) {
+  ChildProcess child(testing_support::ThisExe(), L"--scenario=handlers");
+  EXPECT_EQ(child.Wait(20000), std::optional<DWORD>(0));
 }
 
 TEST(ProgramEnds, EscOnTheSplashEndsBeforeMainWindowAppears) {
