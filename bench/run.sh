@@ -12,7 +12,7 @@ bash "$root/scripts/build.sh" win
 
 # The native figures come from a build without sanitizers.
 if [ ! -f "$build/bench-native/build.ninja" ]; then
-  cmake -S "$root" -B "$build/bench-native" -G Ninja -DTAVRIN_SANITIZERS=OFF \
+  cmake -S "$root" -B "$build/bench-native" -G Ninja -DTAVRIN_SANITIZER=none \
     > "$build/configure-bench-native.log"
 fi
 cmake --build "$build/bench-native" --target tavrin_decode_bench > /dev/null

@@ -153,6 +153,12 @@ class FileDialog final : public Control {
   FileDialogSettings& settings() { return settings_; }
   const FileDialogSettings& settings() const { return settings_; }
 
+  // Shows the system's dialog, modal to the owning window, with the settings held. On a
+  // confirmation the full path (GBK) goes into `chosen` and becomes the file name shown
+  // at the next opening; a cancellation, or a path longer than the buffer holds, changes
+  // nothing and gives false.
+  bool Open(std::string* chosen);
+
  private:
   FileDialogSettings settings_;
 };
