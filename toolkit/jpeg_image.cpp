@@ -1,8 +1,8 @@
 #include "toolkit/jpeg_image.h"
 
 #include <csetjmp>
+#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include <jpeglib.h>
 
@@ -55,14 +55,15 @@ bool DecodeInto(const uint8_t* data, size_t size, Bgr24Image* out) {
   out->height = int(info.output_height);
   out->stride = (size_t(out->width) * 3 + 3) & ~size_t(3);
   out->pixels.assign(out->stride * size_t(out->height), 0);
-  // All row pointers at once, so libjpeg can hand out as many rows per call as suits it.
-  std::vector<JSAMPROW> rows(info.output_height);
-  for (JDIMENSION y = 0; y < info.output_height; ++y) rows[y] = out->pixels.data() + out->stride * y;
+  // A few rows per call, their pointers in a plain array: nothing with a destructor may
+  // live between the setjmp and a longjmp out of libjpeg.
   while (info.output_scanline < info.output_height) {
-    if (jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
-                            info.output_height - info.output_scanline) == 0) {
-      break;  // suspended: no more data, which a memory source never does
+    JSAMPROW rows[16];
+    const JDIMENSION count = std::min<JDIMENSION>(16, info.output_height - info.output_scanline);
+    for (JDIMENSION i = 0; i < count; ++i) {
+      rows[i] = out->pixels.data() + out->stride * (info.output_scanline + i);
     }
+    if (jpeg_read_scanlines(&info, rows, count) == 0) break;  // a memory source never suspends
   }
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
