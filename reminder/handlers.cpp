@@ -1,8 +1,7 @@
 #include "reminder/handlers.h"
 
-// The clock, the alarm and the choice of sound are built on these entry points; until
-// then MainWindow shows its layout as created, its timers stay stopped and the two
-// buttons do nothing.
+// The clock and the alarm are built on these entry points; until then MainWindow's timers
+// stay stopped and "开始定时" does nothing. The choice of sound is in choose_sound.cpp.
 
 namespace reminder {
 
@@ -10,6 +9,5 @@ void MainWindowCreated(tk::Window&) {}
 void ArmClicked(tk::Window&) {}
 void ClockTick(tk::Window&) {}
 void AlarmTick(tk::Window&) {}
-void ChooseSoundClicked(tk::Window&) {}
 
 }  // namespace reminder

@@ -129,6 +129,12 @@ void ClickAt(int x, int y) {
   Sleep(100);
 }
 
+void ClickOn(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
 namespace {
 
 struct Search {

@@ -22,6 +22,8 @@ bool SaveBmp(const Shot& shot, const std::wstring& path);
 void PressKey(WORD vk, bool shift = false);
 void TypeText(const std::wstring& text);
 void ClickAt(int x, int y);
+// Clicks the middle of a window as it lies on the screen.
+void ClickOn(HWND hwnd);
 
 // Top-level windows of a process with the given caption (visible ones only).
 HWND FindProcessWindow(DWORD process_id, const wchar_t* caption);

@@ -12,14 +12,16 @@
 #include <string>
 
 #include "child_process.h"
+#include "main_window.h"
 #include "screen.h"
 #include "toolkit/jpeg_image.h"
 
 using namespace testing_support;
 
+std::wstring testing_support::g_exe;
+
 namespace {
 
-std::wstring g_exe;
 std::wstring g_shots;
 
 struct Expected {
@@ -30,40 +32,6 @@ const std::map<std::pair<int, int>, Expected> kPlaces = {
     {{1920, 1080}, {{844, 402}, {818, 433}}},
     {{1366, 768}, {{567, 246}, {541, 277}}},
 };
-
-struct ControlPlace {
-  const wchar_t* window_class;
-  const wchar_t* text;
-  RECT rect;  // left, top, right, bottom in MainWindow's client area
-};
-// Every visible control, in the tab order where it is a tab stop.
-const ControlPlace kButton1{L"Button", L"开始定时", {8, 208, 88, 240}};
-const ControlPlace kMemo{L"Edit", L"", {72, 72, 224, 144}};
-const ControlPlace kHour{L"Edit", L"", {72, 40, 128, 64}};
-const ControlPlace kMinute{L"Edit", L"", {152, 40, 200, 64}};
-const ControlPlace kButton2{L"Button", L"选择音乐", {8, 168, 80, 200}};
-const ControlPlace kSoundName{L"Edit", L"", {88, 168, 224, 200}};
-const ControlPlace kPlayMusic{L"Button", L"是否播放音乐", {0, 144, 96, 168}};
-const ControlPlace kButton3{L"Button", L"关闭", {112, 208, 208, 240}};
-const ControlPlace* const kTabOrder[] = {&kButton1, &kMemo,      &kHour,      &kMinute,
-                                         &kButton2, &kSoundName, &kPlayMusic, &kButton3};
-const ControlPlace kLabels[] = {
-    {L"TavrinLabel", L"电脑时间：", {8, 8, 72, 40}},   {L"TavrinLabel", L"", {72, 8, 224, 32}},
-    {L"TavrinLabel", L"定时时间：", {8, 40, 72, 72}},  {L"TavrinLabel", L"提醒内容：", {8, 72, 72, 104}},
-    {L"TavrinLabel", L"时", {136, 40, 152, 64}},      {L"TavrinLabel", L"分", {208, 40, 224, 64}},
-};
-
-HWND FindControl(HWND main, const ControlPlace& want) {
-  for (HWND c = GetWindow(main, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-    const RECT r = RectInParent(c);
-    if (_wcsicmp(ClassOf(c).c_str(), want.window_class) == 0 && TextOf(c) == want.text &&
-        r.left == want.rect.left && r.top == want.rect.top && r.right == want.rect.right &&
-        r.bottom == want.rect.bottom) {
-      return c;
-    }
-  }
-  return nullptr;
-}
 
 std::wstring Describe(HWND h) {
   const RECT r = RectInParent(h);
@@ -76,39 +44,6 @@ bool IsFace(COLORREF c) { return c == GetSysColor(COLOR_BTNFACE); }
 void Save(const Shot& shot, const std::wstring& name) {
   if (!g_shots.empty()) SaveBmp(shot, g_shots + L"\\" + name + L".bmp");
 }
-
-// One run of the program, started from a folder that is not its own.
-class Program {
- public:
-  Program() : folder_(TempFolder(L"elsewhere")), child_(g_exe, L"", folder_) {}
-  ChildProcess& process() { return child_; }
-
-  HWND WaitForSplash() {
-    HWND splash = nullptr;
-    WaitFor([&] { return (splash = FindProcessWindow(child_.id(), L"")) != nullptr; }, 15000);
-    return splash;
-  }
-  HWND WaitForMain(DWORD timeout = 15000) {
-    HWND main = nullptr;
-    WaitFor([&] { return (main = FindProcessWindow(child_.id(), L"Tavrin1.0")) != nullptr; },
-            timeout);
-    return main;
-  }
-  // MainWindow, alone, painted and in front, ready for keys.
-  HWND ReadyMain() {
-    HWND main = WaitForMain();
-    if (main == nullptr) return nullptr;
-    WaitFor([&] { return FindProcessWindow(child_.id(), L"") == nullptr; }, 3000);
-    SetForegroundWindow(main);
-    WaitFor([&] { return GetForegroundWindow() == main; }, 2000);
-    Sleep(200);
-    return main;
-  }
-
- private:
-  std::wstring folder_;
-  ChildProcess child_;
-};
 
 // The splash picture as the exe carries it.
 std::optional<tk::Bgr24Image> ShippedSplashPicture() {
