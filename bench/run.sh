@@ -3,6 +3,7 @@
 #  - start to SplashWindow painted, and the switch to MainWindow painted, under Wine,
 #    against a minimal Win32 program, in the same run;
 #  - decoding and fitting the splash picture, native and under Wine, against djpeg;
+#  - decoding ten minutes of MP3 with our decoder, against the mpg123 program;
 #  - the size of Tavrin.exe and the DLLs it imports.
 set -euo pipefail
 
@@ -10,12 +11,12 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TAVRIN_BUILD_DIR:-$root/build}
 bash "$root/scripts/build.sh" win
 
-# The native figures come from a build without sanitizers.
-if [ ! -f "$build/bench-native/build.ninja" ]; then
-  cmake -S "$root" -B "$build/bench-native" -G Ninja -DTAVRIN_SANITIZER=none \
-    > "$build/configure-bench-native.log"
-fi
-cmake --build "$build/bench-native" --target tavrin_decode_bench > /dev/null
+# The native figures come from a build without sanitizers. Configured every time: a folder
+# first configured before that option existed would otherwise keep sanitizers on.
+cmake -S "$root" -B "$build/bench-native" -G Ninja -DTAVRIN_SANITIZER=none \
+  > "$build/configure-bench-native.log"
+cmake --build "$build/bench-native" --target tavrin_decode_bench tavrin_mp3_bench \
+  tavrin_make_fixture > /dev/null
 
 splash=$root/ui/res/splash.jpg
 runs=50
@@ -40,6 +41,34 @@ start=$(median_djpeg_us "$tiny")
 awk -v f="$full" -v s="$start" 'BEGIN {
   printf "djpeg median over the same runs: %.3f ms whole process, %.3f ms of it start-up, %.3f ms decoding\n",
          f / 1000, s / 1000, (f - s) / 1000 }'
+
+echo "== ten minutes of MP3, native"
+# Tones with noise, so that every frame has something to code; made once and kept.
+long_mp3=$build/bench-native/ten_minutes.mp3
+if [ ! -f "$long_mp3" ]; then
+  long_wav=$build/bench-native/ten_minutes.wav
+  "$build/bench-native/tests/unit/tavrin_make_fixture" tone "$long_wav" 44100 2 600 \
+    220,440,660,1000,3000 0.2
+  lame --quiet -b 128 --cbr -m j "$long_wav" "$long_mp3.part"
+  mv "$long_mp3.part" "$long_mp3"
+  rm -f "$long_wav"
+fi
+mp3_runs=5
+ours=$("$build/bench-native/bench/native/tavrin_mp3_bench" "$long_mp3" "$mp3_runs")
+echo "$ours"
+# mpg123 decoding the same file with the same libmpg123, its output thrown away (-t).
+mpg123_times=()
+for _ in $(seq "$mp3_runs"); do
+  t0=$(date +%s%N)
+  mpg123 -q -t "$long_mp3"
+  t1=$(date +%s%N)
+  mpg123_times+=($(((t1 - t0) / 1000)))
+done
+mpg123_us=$(printf '%s\n' "${mpg123_times[@]}" | sort -n | sed -n "$((mp3_runs / 2 + 1))p")
+ours_ms=$(sed -n 's/^Mp3Decoder median \([0-9.]*\) ms.*/\1/p' <<<"$ours")
+awk -v o="$ours_ms" -v m="$mpg123_us" 'BEGIN {
+  printf "mpg123 -t median over the same runs: %.1f ms whole process; Mp3Decoder / mpg123 = %.2f\n",
+         m / 1000, o / (m / 1000) }'
 
 echo "== Tavrin.exe"
 stat -c '%s bytes' "$build/win/Tavrin.exe"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything: the Windows program with its test programs, and the native build of
 # the portable code with its unit tests. Installs what is missing first.
-#   scripts/build.sh [win|native|all]     (default: all)
+#   scripts/build.sh [win|native|tsan|all]     (default: all)
+# native is built with ASan and UBSan, tsan a second time with TSan (for the player).
 # The build folder is ./build, or $TAVRIN_BUILD_DIR.
 set -euo pipefail
 
@@ -27,4 +28,12 @@ if [ "$what" = all ] || [ "$what" = native ]; then
     cmake -S "$root" -B "$build/native" -G Ninja > "$build/configure-native.log"
   fi
   cmake --build "$build/native"
+fi
+
+if [ "$what" = all ] || [ "$what" = tsan ]; then
+  if [ ! -f "$build/native-tsan/build.ninja" ]; then
+    cmake -S "$root" -B "$build/native-tsan" -G Ninja -DTAVRIN_SANITIZER=thread \
+      > "$build/configure-native-tsan.log"
+  fi
+  cmake --build "$build/native-tsan" --target tavrin_unit_tests
 fi

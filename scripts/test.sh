@@ -34,6 +34,10 @@ count_gtest() {
 echo "== native unit tests"
 "$build/native/tests/unit/tavrin_unit_tests" > "$results/unit.log" 2>&1
 count_gtest "$results/unit.log" unit
+echo "== the player's threads under TSan"
+"$build/native-tsan/tests/unit/tavrin_unit_tests" --gtest_filter='SoundPlayer*:Mp3*' \
+  > "$results/unit-tsan.log" 2>&1
+count_gtest "$results/unit-tsan.log" unit-tsan
 
 # --- Under Wine ------------------------------------------------------------------------
 # shellcheck source=scripts/wine-env.sh
@@ -63,6 +67,11 @@ for size in 1920x1080 1366x768; do
   mkdir -p "$shots"
   if [ "$size" = 1920x1080 ]; then
     run_wine_suite "shell-$size" "$build/win/tests/wine/tavrin_shell_tests.exe"
+    # What the program plays lands in files named after this one (wine-env.sh).
+    mkdir -p "$results/audio"
+    TAVRIN_AUDIO_FILE=$results/audio/capture.raw run_wine_suite "sound-$size" \
+      "$build/win/tests/wine/tavrin_sound_tests.exe" \
+      "--fixtures=$(winpath "$build/native/fixtures/mp3")"
   fi
   run_wine_suite "window-$size" "$build/win/tests/wine/tavrin_window_tests.exe" \
     "--exe=$(winpath "$build/win/Tavrin.exe")" "--shots=$(winpath "$shots")"
