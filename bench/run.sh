@@ -4,6 +4,8 @@
 #    against a minimal Win32 program, in the same run;
 #  - decoding and fitting the splash picture, native and under Wine, against djpeg;
 #  - decoding ten minutes of MP3 with our decoder, against the mpg123 program;
+#  - PlayMp3's return and the synchronous stop, under Wine, and the memory while a 1 MB
+#    and a 300 MB file play;
 #  - the size of Tavrin.exe and the DLLs it imports.
 set -euo pipefail
 
@@ -49,8 +51,8 @@ if [ ! -f "$long_mp3" ]; then
   long_wav=$build/bench-native/ten_minutes.wav
   "$build/bench-native/tests/unit/tavrin_make_fixture" tone "$long_wav" 44100 2 600 \
     220,440,660,1000,3000 0.2
-  lame --quiet -b 128 --cbr -m j "$long_wav" "$long_mp3.part"
-  mv "$long_mp3.part" "$long_mp3"
+  lame --quiet -b 128 --cbr -m j "$long_wav" "$long_mp3.tmp"
+  mv "$long_mp3.tmp" "$long_mp3"
   rm -f "$long_wav"
 fi
 mp3_runs=5
@@ -89,5 +91,18 @@ TAVRIN_WINE_STDOUT=$results/startup.out tavrin_wine_run "$build/win/bench/win/ta
   "--tavrin=$(winpath "$build/win/Tavrin.exe")" \
   "--minimal=$(winpath "$build/win/bench/win/tavrin_minimal_window.exe")" --runs=10 || true
 cat "$results/startup.out"
+
+# A 1 MB piece of the ten minutes, and 300 MB of them one after another.
+small_mp3=$build/bench-native/one_mb.mp3
+large_mp3=$build/bench-native/three_hundred_mb.mp3
+[ -f "$small_mp3" ] || head -c 1048576 "$long_mp3" > "$small_mp3"
+if [ ! -f "$large_mp3" ]; then
+  copies=$(( 300 * 1048576 / $(stat -c %s "$long_mp3") + 1 ))
+  for _ in $(seq "$copies"); do cat "$long_mp3"; done > "$large_mp3.tmp"
+  mv "$large_mp3.tmp" "$large_mp3"
+fi
+TAVRIN_WINE_STDOUT=$results/sound.out tavrin_wine_run "$build/win/bench/win/tavrin_sound_bench.exe" \
+  "$(winpath "$small_mp3")" "$(winpath "$large_mp3")" 30 || true
+cat "$results/sound.out"
 tavrin_wine_stop
 tavrin_xvfb_stop

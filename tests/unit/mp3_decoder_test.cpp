@@ -280,7 +280,7 @@ TEST(Mp3Decoder, SoundGoesOnAfterADamagedStretch) {
   ASSERT_EQ(cut.size(), 1u);
   ASSERT_EQ(whole.size(), 1u);
   ASSERT_EQ(spliced.size(), 1u);
-  // Both parts play in full. The cut frame, read on into the second file, and that file's
+  // Both files play in full. The cut frame, read on into the second file, and that file's
   // info frame and delay, which are not looked for mid-stream, add a few frames.
   const double both = double(Frames(cut[0]) + Frames(whole[0]));
   EXPECT_GE(double(Frames(spliced[0])), both);
@@ -430,7 +430,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadFile{"text", kFixtures + "/text.mp3"}, BadFile{"jpeg", TAVRIN_SPLASH},
                     BadFile{"wav", kFixtures + "/mpeg2_22k_mono_cbr.wav"},
                     BadFile{"empty", kFixtures + "/empty.mp3"},
-                    // The info frame and a part of the first audio frame.
+                    // The info frame and the start of the first audio frame.
                     BadFile{"header_only", kFixtures + "/header_only.mp3"},
                     BadFile{"tag_only", kFixtures + "/tag_only.mp3"},
                     // An MP3 file behind a quarter of a megabyte of random bytes.

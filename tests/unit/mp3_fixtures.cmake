@@ -65,7 +65,7 @@ list(APPEND TAVRIN_MP3_OUTPUTS ${dir}/text.mp3)
 
 set(cbr ${dir}/mpeg1_44k_stereo_cbr.mp3)
 tavrin_mp3_made(truncated.mp3 ARGS cut ${dir}/truncated.mp3 ${cbr} 30000 DEPENDS ${cbr})
-# The info frame and a part of the first audio frame.
+# The info frame and the start of the first audio frame.
 tavrin_mp3_made(header_only.mp3 ARGS cut ${dir}/header_only.mp3 ${cbr} 600 DEPENDS ${cbr})
 tavrin_mp3_made(tag_only.mp3 ARGS cut ${dir}/tag_only.mp3 ${dir}/tagged.mp3 100000
                 DEPENDS ${dir}/tagged.mp3)
