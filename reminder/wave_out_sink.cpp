@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
+
+#include "toolkit/win/system_library.h"
 
 namespace reminder {
 namespace {
@@ -11,6 +14,36 @@ namespace {
 constexpr int kBufferDivisor = 4;
 // A device that returns no buffer for this long past their length has stalled.
 constexpr DWORD kStallGraceMs = 2000;
+
+// winmm is loaded with the first sound, not with the program.
+struct WaveOutApi {
+  decltype(&::waveOutOpen) open = nullptr;
+  decltype(&::waveOutPrepareHeader) prepare = nullptr;
+  decltype(&::waveOutWrite) write = nullptr;
+  decltype(&::waveOutUnprepareHeader) unprepare = nullptr;
+  decltype(&::waveOutReset) reset = nullptr;
+  decltype(&::waveOutClose) close = nullptr;
+  bool ok() const { return open && prepare && write && unprepare && reset && close; }
+};
+
+template <typename Pointer>
+void Bind(Pointer* slot, const char* name) {
+  *slot = tk::SystemFunctionAs<std::remove_pointer_t<Pointer>>(L"winmm.dll", name);
+}
+
+const WaveOutApi& Api() {
+  static const WaveOutApi api = [] {
+    WaveOutApi a;
+    Bind(&a.open, "waveOutOpen");
+    Bind(&a.prepare, "waveOutPrepareHeader");
+    Bind(&a.write, "waveOutWrite");
+    Bind(&a.unprepare, "waveOutUnprepareHeader");
+    Bind(&a.reset, "waveOutReset");
+    Bind(&a.close, "waveOutClose");
+    return a;
+  }();
+  return api;
+}
 
 }  // namespace
 
@@ -28,7 +61,7 @@ void CALLBACK WaveOutSink::Done(HWAVEOUT, UINT message, DWORD_PTR instance, DWOR
 }
 
 bool WaveOutSink::Open(const PcmFormat& format) {
-  if (aborted() || signal_ == nullptr || device_ != nullptr) return false;
+  if (aborted() || signal_ == nullptr || device_ != nullptr || !Api().ok()) return false;
   if (format.rate <= 0 || format.channels < 1 || format.channels > 2) return false;
   WAVEFORMATEX wave{};
   wave.wFormatTag = WAVE_FORMAT_PCM;
@@ -37,7 +70,7 @@ bool WaveOutSink::Open(const PcmFormat& format) {
   wave.wBitsPerSample = 16;
   wave.nBlockAlign = WORD(format.channels * 2);
   wave.nAvgBytesPerSec = wave.nSamplesPerSec * wave.nBlockAlign;
-  if (waveOutOpen(&device_, WAVE_MAPPER, &wave, reinterpret_cast<DWORD_PTR>(&Done),
+  if (Api().open(&device_, WAVE_MAPPER, &wave, reinterpret_cast<DWORD_PTR>(&Done),
                   reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
     device_ = nullptr;
     return false;
@@ -52,7 +85,7 @@ bool WaveOutSink::Open(const PcmFormat& format) {
     b.header = WAVEHDR{};
     b.header.lpData = reinterpret_cast<LPSTR>(b.samples.data());
     b.header.dwBufferLength = DWORD(b.samples.size() * sizeof(int16_t));
-    if (waveOutPrepareHeader(device_, &b.header, sizeof(b.header)) != MMSYSERR_NOERROR) {
+    if (Api().prepare(device_, &b.header, sizeof(b.header)) != MMSYSERR_NOERROR) {
       Close();
       return false;
     }
@@ -85,7 +118,7 @@ bool WaveOutSink::WaitUntilFree(const Buffer& buffer) {
 bool WaveOutSink::Queue(Buffer& buffer) {
   buffer.header.dwBufferLength = DWORD(buffer.filled * sizeof(int16_t));
   buffer.header.dwFlags &= ~DWORD(WHDR_DONE);
-  if (waveOutWrite(device_, &buffer.header, sizeof(buffer.header)) != MMSYSERR_NOERROR) {
+  if (Api().write(device_, &buffer.header, sizeof(buffer.header)) != MMSYSERR_NOERROR) {
     return false;
   }
   buffer.queued = true;
@@ -134,13 +167,13 @@ void WaveOutSink::Drain() {
 void WaveOutSink::Close() {
   if (device_ == nullptr) return;
   // Silence at once and hand every buffer back, then let go of them and of the device.
-  waveOutReset(device_);
+  Api().reset(device_);
   for (Buffer& b : buffers_) {
-    if (b.header.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(device_, &b.header, sizeof(b.header));
+    if (b.header.dwFlags & WHDR_PREPARED) Api().unprepare(device_, &b.header, sizeof(b.header));
     b.queued = false;
     b.filled = 0;
   }
-  waveOutClose(device_);
+  Api().close(device_);
   device_ = nullptr;
 }
 

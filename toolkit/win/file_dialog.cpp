@@ -6,6 +6,7 @@
 
 #include "toolkit/file_filter.h"
 #include "toolkit/win/controls.h"
+#include "toolkit/win/system_library.h"
 #include "toolkit/win/text.h"
 #include "toolkit/win/window.h"
 
@@ -57,8 +58,11 @@ bool FileDialog::Open(std::string* chosen) {
   ofn.lpstrInitialDir = OrNull(initial_folder);
   ofn.lpstrDefExt = OrNull(default_extension);
   ofn.Flags = FlagsOf(s);
-  const BOOL confirmed =
-      s.kind == FileDialogSettings::Kind::kSave ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  auto* show = SystemFunctionAs<BOOL WINAPI(OPENFILENAMEW*)>(
+      L"comdlg32.dll",
+      s.kind == FileDialogSettings::Kind::kSave ? "GetSaveFileNameW" : "GetOpenFileNameW");
+  if (show == nullptr) return false;
+  const BOOL confirmed = show(&ofn);
   // A cancellation and a failure, FNERR_BUFFERTOOSMALL among them, both end here.
   if (!confirmed) return false;
 
