@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "wait.h"
+
 namespace testing_support {
 
 // Pixels of a rectangle of the screen, top row first.
@@ -34,16 +36,5 @@ std::wstring TextOf(HWND hwnd);
 std::wstring ClassOf(HWND hwnd);
 // A child's rectangle relative to its parent's client area.
 RECT RectInParent(HWND child);
-
-// Waits, polling, until `done()` is true or the time runs out; true if done.
-template <typename F>
-bool WaitFor(F done, DWORD timeout_ms) {
-  const DWORD end = GetTickCount() + timeout_ms;
-  while (!done()) {
-    if (LONG(end - GetTickCount()) <= 0) return false;
-    Sleep(10);
-  }
-  return true;
-}
 
 }  // namespace testing_support

@@ -16,8 +16,10 @@
 #include "reminder/mp3_decoder.h"
 #include "reminder/play_mp3.h"
 #include "toolkit/win/text.h"
+#include "wait.h"
 
 using testing_support::ChildProcess;
+using testing_support::WaitFor;
 
 namespace {
 
@@ -102,16 +104,6 @@ DWORD HandleCount() {
   DWORD n = 0;
   GetProcessHandleCount(GetCurrentProcess(), &n);
   return n;
-}
-
-template <typename F>
-bool WaitFor(F done, DWORD timeout_ms) {
-  const DWORD end = GetTickCount() + timeout_ms;
-  while (!done()) {
-    if (LONG(end - GetTickCount()) <= 0) return false;
-    Sleep(10);
-  }
-  return true;
 }
 
 class Sound : public testing::Test {
