@@ -27,7 +27,7 @@ count_gtest() {
   fi
   passed=$((passed + ${p:-0}))
   failed=$((failed + ${f:-0}))
-  [ -n "$f" ] && grep -a '^\[  FAILED  \].*ms)$' "$log" | sed "s/^/$name: /"
+  [ -n "$f" ] && grep -a '^\[  FAILED  \].*ms)'"$(printf '\r')"'\?$' "$log" | sed "s/^/$name: /"
   echo "$name: ${p:-0} passed, ${f:-0} failed"
 }
 
@@ -73,8 +73,12 @@ for size in 1920x1080 1366x768; do
       "$build/win/tests/wine/tavrin_sound_tests.exe" \
       "--fixtures=$(winpath "$build/native/fixtures/mp3")"
   fi
-  run_wine_suite "window-$size" "$build/win/tests/wine/tavrin_window_tests.exe" \
-    "--exe=$(winpath "$build/win/Tavrin.exe")" "--shots=$(winpath "$shots")"
+  # The alarm plays the chosen fixture; its streams land here, one folder per screen size.
+  mkdir -p "$results/audio-$size"
+  TAVRIN_AUDIO_FILE=$results/audio-$size/capture.raw run_wine_suite "window-$size" \
+    "$build/win/tests/wine/tavrin_window_tests.exe" \
+    "--exe=$(winpath "$build/win/Tavrin.exe")" "--shots=$(winpath "$shots")" \
+    "--fixtures=$(winpath "$build/native/fixtures/mp3")"
   tavrin_wine_stop
   tavrin_xvfb_stop
 done

@@ -13,6 +13,8 @@ namespace testing_support {
 
 // The Tavrin.exe under test (from --exe=).
 extern std::wstring g_exe;
+// The folder of the MP3 fixtures made by the native build (from --fixtures=).
+extern std::wstring g_fixtures;
 
 struct ControlPlace {
   const wchar_t* window_class;
@@ -39,14 +41,26 @@ inline const ControlPlace kLabels[] = {
     {L"TavrinLabel", L"分", {208, 40, 224, 64}},
 };
 
+// The clock: its text changes every second, so it is found by class and place alone.
+inline const ControlPlace& kClockLabel = kLabels[1];
+
+inline bool IsControlAt(HWND c, const ControlPlace& want) {
+  const RECT r = RectInParent(c);
+  return _wcsicmp(ClassOf(c).c_str(), want.window_class) == 0 && r.left == want.rect.left &&
+         r.top == want.rect.top && r.right == want.rect.right && r.bottom == want.rect.bottom;
+}
+
 inline HWND FindControl(HWND main, const ControlPlace& want) {
   for (HWND c = GetWindow(main, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-    const RECT r = RectInParent(c);
-    if (_wcsicmp(ClassOf(c).c_str(), want.window_class) == 0 && TextOf(c) == want.text &&
-        r.left == want.rect.left && r.top == want.rect.top && r.right == want.rect.right &&
-        r.bottom == want.rect.bottom) {
-      return c;
-    }
+    if (IsControlAt(c, want) && TextOf(c) == want.text) return c;
+  }
+  return nullptr;
+}
+
+// The same, whatever the control's text is now.
+inline HWND FindControlAt(HWND main, const ControlPlace& want) {
+  for (HWND c = GetWindow(main, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (IsControlAt(c, want)) return c;
   }
   return nullptr;
 }
