@@ -6,7 +6,10 @@
 #  - decoding ten minutes of MP3 with our decoder, against the mpg123 program;
 #  - PlayMp3's return and the synchronous stop, under Wine, and the memory while a 1 MB
 #    and a 300 MB file play;
-#  - the size of Tavrin.exe and the DLLs it imports.
+#  - the size of Tavrin.exe and the DLLs it imports;
+#  - the CPU time per minute of the running MainWindow under Wine, against a program with
+#    two idle 100 ms timers, side by side; the label's delay behind the clock's second, and
+#    the reminder box's behind its minute (about four minutes of wall-clock time).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -104,5 +107,17 @@ fi
 TAVRIN_WINE_STDOUT=$results/sound.out tavrin_wine_run "$build/win/bench/win/tavrin_sound_bench.exe" \
   "$(winpath "$small_mp3")" "$(winpath "$large_mp3")" 30 || true
 cat "$results/sound.out"
+
+# The alarms wait for minutes to begin: TAVRIN_BENCH_ALARMS of them (one minute each), the
+# label watched meanwhile and for at least TAVRIN_BENCH_LABEL_SECONDS.
+clock_bench=$build/win/bench/win/tavrin_clock_bench.exe
+TAVRIN_WINE_STDOUT=$results/clock-cpu.out tavrin_wine_run "$clock_bench" --measure=cpu \
+  "--tavrin=$(winpath "$build/win/Tavrin.exe")" \
+  "--timers=$(winpath "$build/win/bench/win/tavrin_two_timers.exe")" --cpu-seconds=60 || true
+cat "$results/clock-cpu.out"
+TAVRIN_WINE_STDOUT=$results/clock.out TAVRIN_WINE_TIMEOUT=900 tavrin_wine_run "$clock_bench" \
+  --measure=clock "--tavrin=$(winpath "$build/win/Tavrin.exe")" \
+  "--label-seconds=${TAVRIN_BENCH_LABEL_SECONDS:-120}" "--alarms=${TAVRIN_BENCH_ALARMS:-3}" || true
+cat "$results/clock.out"
 tavrin_wine_stop
 tavrin_xvfb_stop
