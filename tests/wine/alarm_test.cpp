@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "capture.h"
 #include "child_process.h"
 #include "main_window.h"
 #include "reminder/byte_source.h"
@@ -119,35 +120,6 @@ void WithinOneMinute(int seconds) {
 }
 
 // --- The sound --------------------------------------------------------------------------
-
-// The capture file's name as ALSA sees it, turned into a Windows path.
-std::wstring CaptureBase() {
-  wchar_t unix_path[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_AUDIO_FILE", unix_path, MAX_PATH) == 0) return L"";
-  std::wstring path = std::wstring(L"Z:") + unix_path;
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
-
-// The first stream goes to the base name, later ones to base.0001, base.0002 ...
-std::vector<std::wstring> CaptureFiles() {
-  std::vector<std::wstring> files;
-  const std::wstring base = CaptureBase();
-  if (GetFileAttributesW(base.c_str()) != INVALID_FILE_ATTRIBUTES) files.push_back(base);
-  for (int i = 1; i < 1000; ++i) {
-    wchar_t suffix[8];
-    swprintf(suffix, 8, L".%04d", i);
-    if (GetFileAttributesW((base + suffix).c_str()) == INVALID_FILE_ATTRIBUTES) break;
-    files.push_back(base + suffix);
-  }
-  return files;
-}
-
-LONGLONG SizeOf(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 class BytesSource final : public reminder::ByteSource {
  public:

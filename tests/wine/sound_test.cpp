@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "capture.h"
 #include "child_process.h"
 #include "reminder/mp3_decoder.h"
 #include "reminder/play_mp3.h"
@@ -20,6 +21,10 @@
 
 using testing_support::ChildProcess;
 using testing_support::WaitFor;
+using testing_support::CaptureBase;
+using testing_support::CaptureFiles;
+using testing_support::RemoveCaptures;
+using testing_support::SizeOf;
 
 namespace {
 
@@ -33,40 +38,6 @@ constexpr const wchar_t* kEmptyFixture = L"empty.mp3";
 std::wstring g_fixtures;  // Windows path of the folder with the MP3 fixtures
 
 std::string FixtureGbk(const wchar_t* name) { return tk::Narrow(g_fixtures + L"\\" + name); }
-
-// The capture file's name as ALSA sees it, turned into a Windows path.
-std::wstring CaptureBase() {
-  wchar_t unix_path[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_AUDIO_FILE", unix_path, MAX_PATH) == 0) return L"";
-  std::wstring path = std::wstring(L"Z:") + unix_path;
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
-
-// The first stream goes to the base name, later ones to base.0001, base.0002 ...
-std::vector<std::wstring> CaptureFiles() {
-  std::vector<std::wstring> files;
-  const std::wstring base = CaptureBase();
-  if (GetFileAttributesW(base.c_str()) != INVALID_FILE_ATTRIBUTES) files.push_back(base);
-  for (int i = 1; i < 1000; ++i) {
-    wchar_t suffix[8];
-    swprintf(suffix, 8, L".%04d", i);
-    const std::wstring name = base + suffix;
-    if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) break;
-    files.push_back(name);
-  }
-  return files;
-}
-
-void RemoveCaptures() {
-  for (const auto& f : CaptureFiles()) DeleteFileW(f.c_str());
-}
-
-LONGLONG SizeOf(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 std::vector<int16_t> ReadSamples(const std::wstring& path) {
   const std::string bytes = testing_support::ReadWholeFile(path);
