@@ -4,6 +4,7 @@
 #include "reminder/clock.h"
 #include "reminder/play_mp3.h"
 #include "toolkit/win/message_box.h"
+#include "ui/visual_style.h"
 
 namespace reminder {
 namespace {
@@ -14,7 +15,7 @@ constexpr int32_t kTickMilliseconds = 100;
 
 void MainWindowCreated(tk::Window& main_window) {
   if (auto* clock = main_window.Find<tk::Timer>("时钟2")) clock->SetPeriod(kTickMilliseconds);
-  // The controls' visual style is applied here, once it exists.
+  ui::ApplyVisualStyle(3);
 }
 
 void ClockTick(tk::Window& main_window) {

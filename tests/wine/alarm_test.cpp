@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "capture.h"
+#include "look.h"
 #include "child_process.h"
 #include "main_window.h"
 #include "reminder/byte_source.h"
@@ -466,6 +467,37 @@ TEST(Alarm, ArmingAgainWhileArmedChangesNothing) {
   ASSERT_NE(box, nullptr) << "the second click disarmed the alarm";
   ASSERT_TRUE(scene.DismissWithEnter(box));
   EXPECT_EQ(scene.WaitForBox(kNoBox), nullptr) << "a second box";
+  EXPECT_EQ(scene.Close(), std::optional<DWORD>(0));
+}
+
+}  // namespace
+
+namespace {
+
+// The message box's OK button, the default button of its box, in the flat look.
+TEST(Alarm, TheBoxsOkButtonHasTheFlatLookOfADefaultButton) {
+  AlarmScene scene;
+  ASSERT_TRUE(scene.Ready());
+  WithinOneMinute(8);
+  scene.SetTargetNow();
+  ClickOn(scene.arm);
+  HWND box = scene.WaitForBox(kBoxComes);
+  ASSERT_NE(box, nullptr);
+  MoveTo(5, 5);  // the pointer off every button
+  HWND ok = nullptr;
+  for (HWND h : Children(box)) {
+    const LONG style = GetWindowLongW(h, GWL_STYLE);
+    if (_wcsicmp(ClassOf(h).c_str(), L"Button") == 0 && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
+        IsWindowVisible(h)) {
+      ok = h;
+    }
+  }
+  ASSERT_NE(ok, nullptr);
+  Sleep(300);
+  const Shot s = ShootWindow(ok);
+  EXPECT_TRUE(LooksLike(s, kFocusedButton));
+  EXPECT_GT(CountNear(s, {4, 4, s.width - 4, s.height - 4}, RGB(0, 0, 0), 60), 5);
+  ASSERT_TRUE(scene.DismissWithEnter(box));
   EXPECT_EQ(scene.Close(), std::optional<DWORD>(0));
 }
 

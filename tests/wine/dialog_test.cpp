@@ -8,8 +8,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
+#include "look.h"
 #include "main_window.h"
 #include "screen.h"
 
@@ -216,6 +218,50 @@ TEST(Dialog, NoDialogWhilePlayMusicIsUnticked) {
   ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(scene.choose) != FALSE; }, 1000));
   HWND dialog = scene.OpenDialog();
   ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(scene.Cancel(dialog));
+  EXPECT_EQ(scene.Close(), std::optional<DWORD>(0));
+}
+
+BOOL CALLBACK CollectVisible(HWND h, LPARAM out) {
+  if (IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(out)->push_back(h);
+  return TRUE;
+}
+
+// The file dialog's buttons, fields and combo boxes in the flat look: made on the program's
+// user-interface thread after MainWindow was styled, each is restyled as it is created.
+TEST(Dialog, ItsButtonsAndBoxesHaveTheFlatLook) {
+  ChoiceScene scene;
+  ASSERT_TRUE(scene.Ready());
+  HWND dialog = scene.OpenDialog();
+  ASSERT_NE(dialog, nullptr);
+  MoveTo(5, 5);
+  Sleep(300);
+  std::vector<HWND> all;
+  EnumChildWindows(dialog, CollectVisible, LPARAM(&all));
+  int buttons = 0, combos = 0;
+  for (HWND h : all) {
+    const std::wstring cls = ClassOf(h);
+    const LONG style = GetWindowLongW(h, GWL_STYLE);
+    if (_wcsicmp(cls.c_str(), L"Button") == 0 && TextOf(h) != L"" &&
+        ((style & BS_TYPEMASK) == BS_PUSHBUTTON || (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)) {
+      const Shot s = ShootWindow(h);
+      const bool is_default = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON || FocusOf(dialog) == h;
+      EXPECT_TRUE(LooksLike(s, is_default ? kFocusedButton : kPlainButton))
+          << std::string(TextOf(h).begin(), TextOf(h).end());
+      ++buttons;
+    }
+    if (_wcsicmp(cls.c_str(), L"ComboBox") == 0 && (style & 3) != CBS_SIMPLE) {
+      const Shot s = ShootWindow(h);
+      EXPECT_TRUE(FieldRings(s, IsWindowEnabled(h) ? GetSysColor(COLOR_WINDOW) : FaceColour()));
+      // The drop-down button along the right edge, framed in the ring colour.
+      const int left = s.width - 2 - GetSystemMetrics(SM_CYVTHUMB);
+      EXPECT_EQ(s.at(left, s.height / 2), RGB(198, 197, 215));
+      EXPECT_EQ(s.at(s.width - 3, s.height / 2), RGB(198, 197, 215));
+      ++combos;
+    }
+  }
+  EXPECT_GE(buttons, 2);  // open and cancel
+  EXPECT_GE(combos, 1);   // the file types
   ASSERT_TRUE(scene.Cancel(dialog));
   EXPECT_EQ(scene.Close(), std::optional<DWORD>(0));
 }

@@ -102,7 +102,7 @@ void TypeText(const std::wstring& text) {
   Sleep(60);
 }
 
-void ClickAt(int x, int y) {
+void MoveTo(int x, int y) {
   // Moved like a real mouse, through the input queue; Wine sometimes drops a single
   // move, so it is repeated until the pointer is really there.
   for (int attempt = 0; attempt < 20; ++attempt) {
@@ -119,14 +119,26 @@ void ClickAt(int x, int y) {
     SetCursorPos(x, y);
     Sleep(50);
   }
+}
+
+void LeftButton(bool down) {
   INPUT button{};
   button.type = INPUT_MOUSE;
-  button.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  button.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
   SendInput(1, &button, sizeof(INPUT));
+  Sleep(down ? 60 : 100);
+}
+
+void KeyState(WORD vk, bool down) {
+  INPUT key = Key(vk, !down);
+  SendInput(1, &key, sizeof(INPUT));
   Sleep(60);
-  button.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(1, &button, sizeof(INPUT));
-  Sleep(100);
+}
+
+void ClickAt(int x, int y) {
+  MoveTo(x, y);
+  LeftButton(true);
+  LeftButton(false);
 }
 
 void ClickOn(HWND hwnd) {

@@ -24,6 +24,11 @@ bool SaveBmp(const Shot& shot, const std::wstring& path);
 void PressKey(WORD vk, bool shift = false);
 void TypeText(const std::wstring& text);
 void ClickAt(int x, int y);
+// The pointer moved to a place on the screen, and the left button or a key pressed or
+// let go on its own.
+void MoveTo(int x, int y);
+void LeftButton(bool down);
+void KeyState(WORD vk, bool down);
 // Clicks the middle of a window as it lies on the screen.
 void ClickOn(HWND hwnd);
 

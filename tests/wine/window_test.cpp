@@ -200,14 +200,15 @@ TEST(Startup, SplashThenMainWindowInTheirPlaces) {
   EXPECT_GT(clock_face, int(clock.pixels.size()) / 2);
   EXPECT_GT(clock_ink, 30);
 
-  // On the screen: edit boxes white inside their sunken edges, the clock label's thin
+  // On the screen: edit boxes white inside their thin flat frames, the clock label's thin
   // edge dark at the top left and light at the bottom right.
   const Shot window = ShootScreen({origin.x, origin.y, origin.x + 225, origin.y + 250});
   for (const ControlPlace* c : {&kMemo, &kHour, &kMinute, &kSoundName}) {
     const RECT& e = c->rect;
     EXPECT_EQ(window.at(e.left + 3, e.bottom - 3), RGB(255, 255, 255));
     EXPECT_EQ(window.at(e.right - 3, e.top + 3), RGB(255, 255, 255));
-    EXPECT_EQ(window.at(e.left, e.top), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(window.at(e.left, e.top), RGB(198, 197, 215));
+    EXPECT_EQ(window.at(e.left + 1, e.top + 1), GetSysColor(COLOR_WINDOW));
   }
   EXPECT_EQ(window.at(72, 8), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(window.at(223, 31), GetSysColor(COLOR_BTNHIGHLIGHT));
