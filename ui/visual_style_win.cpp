@@ -909,7 +909,11 @@ std::optional<Kind> KindOf(HWND hwnd, DWORD style, HWND parent, bool has_caption
     if ((style & 3) == CBS_SIMPLE) return std::nullopt;
     return Kind::kCombo;
   }
-  if (ClassIs(hwnd, L"ComboLBox")) return Kind::kDropList;
+  // A combo box's list: covered when it drops down, not when it is always shown.
+  if (ClassIs(hwnd, L"ComboLBox")) {
+    if (style & WS_CHILD) return std::nullopt;
+    return Kind::kDropList;
+  }
   if (ClassIs(hwnd, UPDOWN_CLASSW)) return Kind::kSpin;
   return std::nullopt;
 }
@@ -976,7 +980,9 @@ BOOL CALLBACK RestyleTop(HWND hwnd, LPARAM) {
 }
 
 LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp) {
-  if (code == HCBT_CREATEWND && State().style != 0) {
+  // Hooks installed before ours may still refuse the window: asked first.
+  const LRESULT refused = CallNextHookEx(nullptr, code, wp, lp);
+  if (code == HCBT_CREATEWND && refused == 0 && State().style != 0) {
     const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs;
     const bool has_caption =
         cs->lpszName != nullptr && (IS_INTRESOURCE(cs->lpszName) || cs->lpszName[0] != L'\0');
@@ -986,7 +992,7 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp) {
       // Out of memory: the control keeps its own look.
     }
   }
-  return CallNextHookEx(nullptr, code, wp, lp);
+  return refused;
 }
 
 void GiveBackAll() {

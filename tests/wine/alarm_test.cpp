@@ -494,6 +494,7 @@ TEST(Alarm, TheBoxsOkButtonHasTheFlatLookOfADefaultButton) {
   }
   ASSERT_NE(ok, nullptr);
   Sleep(300);
+  SaveShot(ShootWindow(box), L"alarm-box");
   const Shot s = ShootWindow(ok);
   EXPECT_TRUE(LooksLike(s, kFocusedButton));
   EXPECT_GT(CountNear(s, {4, 4, s.width - 4, s.height - 4}, RGB(0, 0, 0), 60), 5);

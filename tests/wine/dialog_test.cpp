@@ -236,6 +236,7 @@ TEST(Dialog, ItsButtonsAndBoxesHaveTheFlatLook) {
   ASSERT_NE(dialog, nullptr);
   MoveTo(5, 5);
   Sleep(300);
+  SaveShot(ShootWindow(dialog), L"file-dialog");
   std::vector<HWND> all;
   EnumChildWindows(dialog, CollectVisible, LPARAM(&all));
   int buttons = 0, combos = 0;

@@ -20,6 +20,7 @@
 #include "reminder/handlers.h"
 #include "reminder/play_mp3.h"
 #include "toolkit/win/toolkit.h"
+#include "ui/visual_style.h"
 
 namespace {
 
@@ -315,6 +316,48 @@ TEST_F(LongRun, AlarmCheckReadsLongJunkWithoutAlarmingOrHoldingMore) {
   EXPECT_TRUE(app::MessageText.empty());
   EXPECT_FALSE(reminder::SoundPlaying());
   ExpectNothingHeldOn(before, after);
+}
+
+// The pointer over MainWindow's four buttons in turn, back and forth, as the system tells
+// each (a move inside it, then its leave), with 开始定时 pressed and let go now and then:
+// far more sweeps than a minute holds, each redraw composed and copied.
+TEST_F(LongRun, PointerSweepingOverTheButtonsHoldsNothingMore) {
+  tk::Window* w = tk::LoadWindow("MainWindow");
+  ASSERT_NE(w, nullptr);
+  std::vector<HWND> buttons;
+  for (const char* name : {"按钮1", "按钮2", "按钮3"}) {
+    auto* b = w->Find<tk::Button>(name);
+    ASSERT_NE(b, nullptr);
+    buttons.push_back(b->hwnd());
+  }
+  auto* box = w->Find<tk::CheckBox>("选择框1");
+  ASSERT_NE(box, nullptr);
+  buttons.push_back(box->hwnd());
+  ASSERT_TRUE(IsWindowVisible(buttons[0]));  // or nothing would be drawn
+  const size_t restyled = ui::RestyledControlCount();
+  ASSERT_GE(restyled, 8u);  // the buttons, the check box and the four edit boxes
+
+  auto sweep = [&](int sweeps) {
+    for (int i = 0; i < sweeps; ++i) {
+      for (int k = 0; k < 8; ++k) {
+        const HWND b = buttons[size_t(k < 4 ? k : 7 - k)];
+        SendMessageW(b, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        SendMessageW(b, WM_MOUSELEAVE, 0, 0);
+      }
+      if (i % 10 == 0) {
+        SendMessageW(buttons[0], BM_SETSTATE, TRUE, 0);
+        SendMessageW(buttons[0], BM_SETSTATE, FALSE, 0);
+      }
+      PumpPending();
+    }
+  };
+  sweep(50);
+  const Holdings before = Measure();
+  sweep(3000);
+  const Holdings after = Measure();
+  Report("3000 pointer sweeps over the buttons", before, after);
+  ExpectNothingHeldOn(before, after);
+  EXPECT_EQ(ui::RestyledControlCount(), restyled);
 }
 
 }  // namespace

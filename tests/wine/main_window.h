@@ -15,6 +15,12 @@ namespace testing_support {
 extern std::wstring g_exe;
 // The folder of the MP3 fixtures made by the native build (from --fixtures=).
 extern std::wstring g_fixtures;
+// Where screenshots are kept for a person to look at (from --shots=); empty: nowhere.
+extern std::wstring g_shots;
+
+inline void SaveShot(const Shot& shot, const std::wstring& name) {
+  if (!g_shots.empty()) SaveBmp(shot, g_shots + L"\\" + name + L".bmp");
+}
 
 struct ControlPlace {
   const wchar_t* window_class;

@@ -66,6 +66,7 @@ TEST(Look, MainWindowShowsTheFlatLookFromTheStart) {
   LookScene scene;
   ASSERT_TRUE(scene.Ready());
 
+  SaveShot(ShootWindow(scene.main), L"main-look");
   const Shot arm = ShootWindow(scene.arm);
   EXPECT_TRUE(LooksLike(arm, kFocusedButton));
   EXPECT_GT(FocusDots(arm), 10) << "no dotted focus rectangle on 开始定时";
@@ -156,6 +157,7 @@ TEST(Look, FollowsThePointerThePressAndTheKeys) {
 
   // Unticked, the clock's next tick disables 选择音乐: the disabled look, the caption grey.
   EXPECT_TRUE(Eventually([&] { return LooksLike(ShootWindow(scene.choose), kDisabledButton); }));
+  SaveShot(ShootWindow(scene.main), L"main-look-disabled");
   const Shot disabled = ShootWindow(scene.choose);
   const RECT caption{4, 4, disabled.width - 4, disabled.height - 4};
   EXPECT_GT(CountNear(disabled, caption, RGB(165, 162, 148), 0), 5);

@@ -20,10 +20,9 @@ using namespace testing_support;
 
 std::wstring testing_support::g_exe;
 std::wstring testing_support::g_fixtures;
+std::wstring testing_support::g_shots;
 
 namespace {
-
-std::wstring g_shots;
 
 struct Expected {
   POINT main, splash;
@@ -42,9 +41,7 @@ std::wstring Describe(HWND h) {
 
 bool IsFace(COLORREF c) { return c == GetSysColor(COLOR_BTNFACE); }
 
-void Save(const Shot& shot, const std::wstring& name) {
-  if (!g_shots.empty()) SaveBmp(shot, g_shots + L"\\" + name + L".bmp");
-}
+void Save(const Shot& shot, const std::wstring& name) { SaveShot(shot, name); }
 
 // The splash picture as the exe carries it.
 std::optional<tk::Bgr24Image> ShippedSplashPicture() {
