@@ -95,6 +95,11 @@ TAVRIN_WINE_STDOUT=$results/startup.out tavrin_wine_run "$build/win/bench/win/ta
   "--minimal=$(winpath "$build/win/bench/win/tavrin_minimal_window.exe")" --runs=10 || true
 cat "$results/startup.out"
 
+# The flat look against the same window unstyled: one button's redraw, and CPU while the
+# pointer sweeps over the buttons.
+TAVRIN_WINE_STDOUT=$results/style.out tavrin_wine_run "$build/win/bench/win/tavrin_style_bench.exe" || true
+cat "$results/style.out"
+
 # A 1 MB piece of the ten minutes, and 300 MB of them one after another.
 small_mp3=$build/bench-native/one_mb.mp3
 large_mp3=$build/bench-native/three_hundred_mb.mp3
