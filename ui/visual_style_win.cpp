@@ -541,6 +541,12 @@ LRESULT Quietly(Restyled& first, UINT msg, WPARAM wp, LPARAM lp) {
     if (e->held) DefWindowProcW(hwnd, WM_SETREDRAW, TRUE, 0);
     e->held = false;
     e->flags = ReadFlags(*e);
+    // A control disabled under the pointer saw no leave: the pointer may be gone.
+    if (e->flags & kHot) {
+      POINT at{};
+      GetCursorPos(&at);
+      if (WindowFromPoint(at) != hwnd) e->flags &= ~kHot;
+    }
     RedrawNow(*e);
   }
   return result;

@@ -236,6 +236,7 @@ class LongRun : public testing::Test {
     EXPECT_EQ(tk::LiveWindowCount(), 0u);
     reminder::StopSound();
     app::MessageText.clear();
+    ui::ApplyVisualStyle(0);  // MainWindow's created handler applied it
   }
 };
 
