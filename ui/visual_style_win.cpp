@@ -602,6 +602,33 @@ void MouseMoved(HWND hwnd, WPARAM wp, LPARAM lp) {
   BecomeHot(hwnd, (wp & MK_LBUTTON) != 0, false);
 }
 
+// The messages that tell where the pointer is, for the hot flag: the control's own handling
+// first, then ours. False for any other message, which is left to the caller.
+bool FollowPointer(Restyled& e, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  switch (msg) {
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+    case WM_MOUSELEAVE:
+    case WM_NCMOUSELEAVE:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+    case WM_KEYUP:
+      break;
+    default:
+      return false;
+  }
+  const HWND hwnd = e.hwnd;
+  *result = Own(e, msg, wp, lp);
+  switch (msg) {
+    case WM_MOUSEMOVE: MouseMoved(hwnd, wp, lp); break;
+    case WM_NCMOUSEMOVE: BecomeHot(hwnd, GetKeyState(VK_LBUTTON) < 0, true); break;
+    case WM_MOUSELEAVE:
+    case WM_NCMOUSELEAVE: StopBeingHot(hwnd); break;
+    default: RecheckHot(hwnd); break;  // the capture may have ended
+  }
+  return true;
+}
+
 LRESULT PaintMessage(Restyled& e, UINT msg, WPARAM wp) {
   const HWND hwnd = e.hwnd;
   if (msg == WM_PRINTCLIENT) {
@@ -619,12 +646,6 @@ LRESULT PaintMessage(Restyled& e, UINT msg, WPARAM wp) {
 
 LRESULT ButtonMessage(Restyled& e, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-      return PaintMessage(e, msg, wp);
-    case WM_ERASEBKGND:
-      FetchParentColours(e, reinterpret_cast<HDC>(wp));
-      return 1;
     case WM_ENABLE:
     case WM_SETTEXT:
     case WM_SETFONT:
@@ -638,28 +659,10 @@ LRESULT ButtonMessage(Restyled& e, UINT msg, WPARAM wp, LPARAM lp) {
     case BM_SETSTYLE:
     case BM_SETIMAGE:
       return Quietly(e, msg, wp, lp);
-    case WM_MOUSEMOVE: {
-      const HWND hwnd = e.hwnd;
-      const LRESULT r = Own(e, msg, wp, lp);
-      MouseMoved(hwnd, wp, lp);
-      return r;
+    default: {
+      LRESULT r = 0;
+      return FollowPointer(e, msg, wp, lp, &r) ? r : Own(e, msg, wp, lp);
     }
-    case WM_MOUSELEAVE: {
-      const HWND hwnd = e.hwnd;
-      const LRESULT r = Own(e, msg, wp, lp);
-      StopBeingHot(hwnd);
-      return r;
-    }
-    case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED:
-    case WM_KEYUP: {
-      const HWND hwnd = e.hwnd;
-      const LRESULT r = Own(e, msg, wp, lp);
-      RecheckHot(hwnd);
-      return r;
-    }
-    default:
-      return Own(e, msg, wp, lp);
   }
 }
 
@@ -709,30 +712,10 @@ LRESULT EditMessage(Restyled& e, UINT msg, WPARAM wp, LPARAM lp) {
       if (now != nullptr && IsWindowVisible(hwnd) && !RingsOutsideClient(hwnd)) DrawRings(*now);
       return r;
     }
-    case WM_MOUSEMOVE: {
-      const LRESULT r = Own(e, msg, wp, lp);
-      MouseMoved(hwnd, wp, lp);
-      return r;
+    default: {
+      LRESULT r = 0;
+      return FollowPointer(e, msg, wp, lp, &r) ? r : Own(e, msg, wp, lp);
     }
-    case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED: {
-      const LRESULT r = Own(e, msg, wp, lp);
-      RecheckHot(hwnd);
-      return r;
-    }
-    case WM_NCMOUSEMOVE: {
-      const LRESULT r = Own(e, msg, wp, lp);
-      BecomeHot(hwnd, GetKeyState(VK_LBUTTON) < 0, true);
-      return r;
-    }
-    case WM_MOUSELEAVE:
-    case WM_NCMOUSELEAVE: {
-      const LRESULT r = Own(e, msg, wp, lp);
-      StopBeingHot(hwnd);
-      return r;
-    }
-    default:
-      return Own(e, msg, wp, lp);
   }
 }
 
@@ -750,38 +733,19 @@ LRESULT DropListMessage(Restyled& e, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT ComboMessage(Restyled& e, UINT msg, WPARAM wp, LPARAM lp) {
   const HWND hwnd = e.hwnd;
-  switch (msg) {
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-      return PaintMessage(e, msg, wp);
-    case WM_ERASEBKGND:
-      return 1;  // the paint covers everything
-    case WM_MOUSEMOVE: {
-      const LRESULT r = Own(e, msg, wp, lp);
-      MouseMoved(hwnd, wp, lp);
-      return r;
-    }
-    case WM_MOUSELEAVE: {
-      const LRESULT r = Own(e, msg, wp, lp);
-      StopBeingHot(hwnd);
-      return r;
-    }
-    default: {
-      // Focus, dropping down and enabling all come as other messages; what changed shows
-      // at the next paint.
-      const LRESULT r = Own(e, msg, wp, lp);
-      if (msg == WM_CAPTURECHANGED) RecheckHot(hwnd);
-      Restyled* now = Find(hwnd);
-      if (now != nullptr && msg != WM_NCDESTROY && msg != WM_DESTROY) {
-        const StateFlags f = ReadFlags(*now);
-        if (f != now->flags) {
-          now->flags = f;
-          InvalidateRect(hwnd, nullptr, FALSE);
-        }
-      }
-      return r;
+  // Focus, dropping down and enabling all come as messages of their own; what changed
+  // shows at the next paint.
+  LRESULT r = 0;
+  if (!FollowPointer(e, msg, wp, lp, &r)) r = Own(e, msg, wp, lp);
+  Restyled* now = Find(hwnd);
+  if (now != nullptr && msg != WM_DESTROY) {
+    const StateFlags f = ReadFlags(*now);
+    if (f != now->flags) {
+      now->flags = f;
+      InvalidateRect(hwnd, nullptr, FALSE);
     }
   }
+  return r;
 }
 
 int SpinPartAt(HWND hwnd, LPARAM lp) {
@@ -799,11 +763,6 @@ int SpinPartAt(HWND hwnd, LPARAM lp) {
 LRESULT SpinMessage(Restyled& e, UINT msg, WPARAM wp, LPARAM lp) {
   const HWND hwnd = e.hwnd;
   switch (msg) {
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-      return PaintMessage(e, msg, wp);
-    case WM_ERASEBKGND:
-      return 1;
     case WM_MOUSELEAVE: {
       const LRESULT r = Own(e, msg, wp, lp);
       StopBeingHot(hwnd);
@@ -860,6 +819,21 @@ LRESULT CALLBACK StyledProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return r;
   }
   if (!e->active) return Own(*e, msg, wp, lp);
+  if (e->kind != Kind::kEdit && e->kind != Kind::kDropList) {
+    // Composed whole, off-screen: the paint covers everything, so nothing is erased first.
+    switch (msg) {
+      case WM_PAINT:
+      case WM_PRINTCLIENT:
+        return PaintMessage(*e, msg, wp);
+      case WM_ERASEBKGND:
+        if (e->kind != Kind::kCombo && e->kind != Kind::kSpin) {
+          FetchParentColours(*e, reinterpret_cast<HDC>(wp));
+        }
+        return 1;
+      default:
+        break;
+    }
+  }
   switch (e->kind) {
     case Kind::kPushButton:
     case Kind::kCheckBox:

@@ -6,23 +6,13 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/win/inert_handlers.h"
 #include "toolkit/jpeg_image.h"
 #include "toolkit/win/handles.h"
 #include "toolkit/win/toolkit.h"
 
-namespace {
-void Nothing(tk::Window&) {}
-const tk::HandlerEntry kHandlers[] = {{"SplashWindowCreated", Nothing},
-                                      {"MainWindowCreated", Nothing},
-                                      {"CloseClicked", Nothing},
-                                      {"ArmClicked", Nothing},
-                                      {"ChooseSoundClicked", Nothing},
-                                      {"ClockTick", Nothing},
-                                      {"AlarmTick", Nothing}};
-}  // namespace
-
 int wmain() {
-  if (!tk::Initialise(kHandlers)) return 1;
+  if (!tk::Initialise(bench::kInertHandlers)) return 1;
   HRSRC found = FindResourceW(nullptr, L"SPLASH", RT_RCDATA);
   const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, found)));
   const DWORD size = SizeofResource(nullptr, found);

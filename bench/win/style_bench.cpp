@@ -9,20 +9,11 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/win/inert_handlers.h"
 #include "toolkit/win/toolkit.h"
 #include "ui/visual_style.h"
 
 namespace {
-
-void Nothing(tk::Window&) {}
-// MainWindow's own created handler would style it: here the bench decides when.
-const tk::HandlerEntry kHandlers[] = {{"SplashWindowCreated", Nothing},
-                                      {"MainWindowCreated", Nothing},
-                                      {"CloseClicked", Nothing},
-                                      {"ArmClicked", Nothing},
-                                      {"ChooseSoundClicked", Nothing},
-                                      {"ClockTick", Nothing},
-                                      {"AlarmTick", Nothing}};
 
 void Pump(double ms) {
   const double end = bench::NowMs() + ms;
@@ -88,7 +79,7 @@ POINT CentreOf(HWND h) {
 }  // namespace
 
 int wmain() {
-  if (!tk::Initialise(kHandlers)) return 1;
+  if (!tk::Initialise(bench::kInertHandlers)) return 1;
   tk::Window* main = tk::LoadWindow("MainWindow");
   if (main == nullptr) return 1;
   SetForegroundWindow(main->hwnd());

@@ -40,32 +40,9 @@ inline Shot ShootWindow(HWND h) {
 inline Shot PrintClient(HWND h) {
   RECT r;
   GetClientRect(h, &r);
-  Shot shot;
-  shot.width = r.right;
-  shot.height = r.bottom;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = shot.width;
-  info.bmiHeader.biHeight = -shot.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SendMessageW(h, WM_PRINTCLIENT, WPARAM(memory), PRF_CLIENT);
-  GdiFlush();
-  shot.pixels.resize(size_t(shot.width) * shot.height);
-  const auto* p = static_cast<const uint32_t*>(bits);
-  for (size_t i = 0; i < shot.pixels.size(); ++i) {
-    shot.pixels[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return shot;
+  return ShootDrawing(r.right, r.bottom, [h](HDC memory) {
+    SendMessageW(h, WM_PRINTCLIENT, WPARAM(memory), PRF_CLIENT);
+  });
 }
 
 // Along a gradient GDI's steps may fall a little apart from the ideal colour.

@@ -2,10 +2,10 @@
 
 namespace testing_support {
 
-Shot ShootScreen(const RECT& area) {
+Shot ShootDrawing(int width, int height, const std::function<void(HDC)>& draw) {
   Shot shot;
-  shot.width = area.right - area.left;
-  shot.height = area.bottom - area.top;
+  shot.width = width;
+  shot.height = height;
   if (shot.width <= 0 || shot.height <= 0) return shot;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -18,7 +18,7 @@ Shot ShootScreen(const RECT& area) {
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, shot.width, shot.height, screen, area.left, area.top, SRCCOPY);
+  draw(memory);
   GdiFlush();
   shot.pixels.resize(size_t(shot.width) * shot.height);
   const auto* p = static_cast<const uint32_t*>(bits);
@@ -30,6 +30,15 @@ Shot ShootScreen(const RECT& area) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return shot;
+}
+
+Shot ShootScreen(const RECT& area) {
+  return ShootDrawing(area.right - area.left, area.bottom - area.top, [&](HDC memory) {
+    HDC screen = GetDC(nullptr);
+    BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left,
+           area.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+  });
 }
 
 bool SaveBmp(const Shot& shot, const std::wstring& path) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ struct Shot {
   COLORREF at(int x, int y) const { return pixels[size_t(y) * width + x]; }
 };
 Shot ShootScreen(const RECT& area);
+// What `draw` paints into a 32-bit bitmap of the given size.
+Shot ShootDrawing(int width, int height, const std::function<void(HDC)>& draw);
 // Saves a shot as a 24-bit BMP (for a person to look at).
 bool SaveBmp(const Shot& shot, const std::wstring& path);
 
