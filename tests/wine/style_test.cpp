@@ -89,6 +89,24 @@ TEST(Look, MainWindowShowsTheFlatLookFromTheStart) {
     const Shot s = ShootWindow(FindControlAt(scene.main, *field));
     EXPECT_TRUE(FieldRings(s, GetSysColor(COLOR_WINDOW)));
   }
+
+  // Tabbed on to 是否播放音乐: 开始定时 loses its focused look, the check box's caption
+  // gets a dotted rectangle around it and nothing else of the box changes.
+  for (int i = 0; i < 6; ++i) PressKey(VK_TAB);
+  ASSERT_TRUE(WaitFor([&] { return FocusOf(scene.main) == scene.play_music; }, 2000));
+  EXPECT_TRUE(Eventually([&] { return LooksLike(ShootWindow(scene.arm), kPlainButton); }));
+  const Shot focused = ShootWindow(scene.play_music);
+  EXPECT_TRUE(BoxLooksLike(focused, 0, 5, kTickedBox));
+  int changed = 0, changed_in_box = 0;
+  for (int y = 0; y < box.height; ++y) {
+    for (int x = 0; x < box.width; ++x) {
+      if (focused.at(x, y) == box.at(x, y)) continue;
+      ++changed;
+      changed_in_box += x < 17;
+    }
+  }
+  EXPECT_GT(changed, 40) << "no focus rectangle around the caption";
+  EXPECT_EQ(changed_in_box, 0);
 }
 
 TEST(Look, FollowsThePointerThePressAndTheKeys) {
@@ -162,6 +180,11 @@ TEST(Look, FollowsThePointerThePressAndTheKeys) {
   const RECT caption{4, 4, disabled.width - 4, disabled.height - 4};
   EXPECT_GT(CountNear(disabled, caption, RGB(165, 162, 148), 0), 5);
   EXPECT_EQ(CountNear(disabled, caption, RGB(0, 0, 0), 100), 0);
+
+  // Ticked again, it is enabled again at the next tick, and plain.
+  ClickAt(box.left + 6, box.top + 11);
+  MoveTo(empty.x, empty.y);
+  EXPECT_TRUE(Eventually([&] { return LooksLike(ShootWindow(scene.choose), kPlainButton); }));
 }
 
 }  // namespace
