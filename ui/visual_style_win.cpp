@@ -25,6 +25,8 @@ namespace {
 
 enum class Kind { kPushButton, kCheckBox, kRadioButton, kGroupBox, kEdit, kCombo, kDropList, kSpin };
 
+// The caption as last laid out; made again when its text or font is set (both come as
+// messages), or when the area, the alignment or the font handle differ.
 struct CaptionCache {
   bool valid = false;
   std::string text;  // GBK, cut to the drawn length
@@ -32,6 +34,7 @@ struct CaptionCache {
   HAlign halign = HAlign::kLeft;
   VAlign valign = VAlign::kNone;
   HFONT font = nullptr;
+  int line_height = 0;
   CaptionBlock block;
 };
 
@@ -207,22 +210,24 @@ std::string CaptionOf(HWND hwnd) {
 const CaptionBlock& LaidOutCaption(Restyled& e, HDC dc, HFONT font, Box area, HAlign halign,
                                    VAlign valign) {
   CaptionCache& c = e.caption;
-  std::string text = CaptionOf(e.hwnd);
-  if (!c.valid || c.text != text || !(c.area == area) || c.halign != halign ||
-      c.valign != valign || c.font != font) {
-    c.text = std::move(text);
+  if (!c.valid || !(c.area == area) || c.halign != halign || c.valign != valign ||
+      c.font != font) {
+    const GdiMeasure measure(dc);
+    c.text = CaptionOf(e.hwnd);
     c.area = area;
     c.halign = halign;
     c.valign = valign;
     c.font = font;
-    LayoutCaption(c.text, area, halign, valign, GdiMeasure(dc), &c.block);
+    c.line_height = measure.LineHeight();
+    LayoutCaption(c.text, area, halign, valign, measure, &c.block);
     c.valid = true;
   }
   return c.block;
 }
 
-void DrawCaption(HDC dc, const Restyled& e, const CaptionBlock& block, COLORREF colour,
-                 size_t max_lines, int line_height) {
+void DrawCaption(HDC dc, const Restyled& e, COLORREF colour, size_t max_lines) {
+  const CaptionBlock& block = e.caption.block;
+  const int line_height = e.caption.line_height;
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour);
   const size_t count = std::min(block.lines.size(), max_lines);
@@ -329,8 +334,7 @@ void PaintPushButton(Restyled& e, HDC dc, int w, int h) {
   SelectObject(dc, font);
   const CaptionBlock& block = LaidOutCaption(e, dc, font, PushButtonCaptionArea(w, h, e.flags),
                                              HorizontalOf(style, true), VerticalOf(style, true));
-  DrawCaption(dc, e, block, ToRef(PushButtonCaptionColour(e.flags)), block.lines.size(),
-              GdiMeasure(dc).LineHeight());
+  DrawCaption(dc, e, ToRef(PushButtonCaptionColour(e.flags)), block.lines.size());
 }
 
 void PaintCheckOrRadio(Restyled& e, HDC dc, int w, int h) {
@@ -356,7 +360,7 @@ void PaintCheckOrRadio(Restyled& e, HDC dc, int w, int h) {
   const CaptionBlock& block =
       LaidOutCaption(e, dc, font, places.caption, HorizontalOf(style, false), valign);
   const COLORREF colour = (e.flags & kDisabled) ? GetSysColor(COLOR_GRAYTEXT) : ToRef(e.text);
-  DrawCaption(dc, e, block, colour, block.lines.size(), GdiMeasure(dc).LineHeight());
+  DrawCaption(dc, e, colour, block.lines.size());
 
   if ((e.flags & kFocused) && !block.bounds.empty()) {
     const Box b = block.bounds;
@@ -383,7 +387,7 @@ void PaintGroupBox(Restyled& e, HDC dc, int w, int h) {
   DrawGroupBox(d, w, h, line_height, caption_width, e.background);
   Replay(dc, d);
   const COLORREF colour = (e.flags & kDisabled) ? GetSysColor(COLOR_GRAYTEXT) : ToRef(e.text);
-  DrawCaption(dc, e, block, colour, 1, line_height);
+  DrawCaption(dc, e, colour, 1);
 }
 
 void PaintCombo(Restyled& e, HDC dc, int w, int h) {
@@ -530,6 +534,7 @@ void RedrawNow(Restyled& e) {
 LRESULT Quietly(Restyled& first, UINT msg, WPARAM wp, LPARAM lp) {
   const HWND hwnd = first.hwnd;
   const WNDPROC own = first.own_proc;
+  if (msg == WM_SETTEXT || msg == WM_SETFONT) first.caption.valid = false;
   if (first.quiet++ == 0) {
     first.held = (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
     if (first.held) DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
